@@ -1,0 +1,163 @@
+// The one narrow interface between the portable core and the operating system.
+//
+// Every file, INI, registry, shell, restart and dialog operation the core needs goes
+// through `Platform`. Three implementations exist, chosen by CMake:
+//   - win32/  the real Win32 API (install.exe, zuv.exe, Windows tests under Wine);
+//   - posix/  real files on Linux for the native zuv tool (both "\" and "/" separate);
+//   - fake/   a directory standing for the drive, an in-memory registry, scripted
+//             answers to every question and a record of every message (unit tests).
+//
+// Paths are 8-bit Windows paths ("C:\WINDOWS\Temp\z") built by plain concatenation.
+// Functions that mirror a Win32 call report failure the way the core needs it
+// (false / nullptr / sentinel), never by exception, unless stated.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zuv::platform {
+
+// File attribute bits as Windows defines them.
+enum : uint32_t {
+    kAttrReadOnly = 0x01,
+    kAttrHidden = 0x02,
+    kAttrSystem = 0x04,
+    kAttrVolume = 0x08,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20,
+    kAttrNormal = 0x80,
+    kInvalidAttributes = 0xFFFFFFFFu,
+};
+
+// One open file. Reads and writes return the count actually moved; a short count is
+// the only sign of end of file or a full disk.
+class File {
+public:
+    virtual ~File() = default;
+    virtual uint32_t Read(void* buffer, uint32_t count) = 0;
+    virtual uint32_t Write(const void* buffer, uint32_t count) = 0;
+    // Moves to an absolute position; returns false when that is impossible.
+    virtual bool Seek(uint64_t position) = 0;
+    virtual uint64_t Position() = 0;
+    virtual uint64_t Size() = 0;
+    // Sets the last-write time from a 32-bit DOS date/time taken as local time.
+    // Failure is ignored by every caller, so it is only reported.
+    virtual bool SetDosDateTime(uint32_t dosDateTime) = 0;
+};
+
+enum class OpenMode {
+    kReadShared,     // read, others may read but not write (CopyFileInto's source)
+    kReadExclusive,  // read, no sharing (archives and segments)
+    kCreate,         // create or truncate, write
+    kReadWrite,      // open an existing file for reading and writing
+};
+
+struct FindEntry {
+    std::string name;  // bare name, as FindFirstFileA returns it
+    uint32_t attributes = 0;
+    uint64_t size = 0;
+};
+
+// Registry roots the core names.
+enum class RegRoot { kLocalMachine, kCurrentUser, kClassesRoot, kUsers };
+
+// What a .lnk file carries; `linkFile` is the full path of the .lnk to save.
+struct ShellLink {
+    std::string linkFile;
+    std::string target;
+    std::string arguments;
+    std::string workingDir;
+    std::string description;
+    std::string iconPath;
+    int iconIndex = 0;
+    int showCommand = 1;  // SW_SHOWNORMAL
+};
+
+enum class BoxIcon { kNone, kError, kWarning, kQuestion, kInformation };
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // ---- process and clock -------------------------------------------------------
+    // Command-line parameters after the program name.
+    virtual std::vector<std::string> Params() = 0;
+    virtual uint32_t TickCount() = 0;
+    virtual void Sleep(uint32_t ms) = 0;
+    // Lets the user interface handle pending window messages (no-op without one).
+    virtual void ProcessMessages() = 0;
+
+    // ---- directories -------------------------------------------------------------
+    // GetWindowsDirectoryA as returned (no trailing "\" unless a root).
+    virtual std::string WindowsDirectory() = 0;
+    virtual std::string CurrentDirectory() = 0;
+    // On failure returns false and puts the system's text for it in `error`.
+    virtual bool SetCurrentDirectory(const std::string& path, std::string& error) = 0;
+    virtual bool CreateDirectory(const std::string& path) = 0;
+    virtual bool RemoveDirectory(const std::string& path) = 0;
+    // Full path of `path` relative to the current directory (GetFullPathNameA).
+    virtual std::string FullPath(const std::string& path) = 0;
+    // GetShortPathNameA; empty when it fails.
+    virtual std::string ShortPath(const std::string& path) = 0;
+    // Free bytes on the drive holding `path`; -1 when the query fails.
+    virtual int64_t DiskFree(const std::string& path) = 0;
+
+    // ---- files -------------------------------------------------------------------
+    // nullptr when the file cannot be opened or created.
+    virtual std::unique_ptr<File> Open(const std::string& path, OpenMode mode) = 0;
+    virtual bool DeleteFile(const std::string& path) = 0;
+    // kInvalidAttributes when nothing exists there.
+    virtual uint32_t GetAttributes(const std::string& path) = 0;
+    virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
+    // Every entry matching a FindFirstFileA pattern ("dir\*.*"), "." and ".." included
+    // where the system reports them.
+    virtual std::vector<FindEntry> FindFiles(const std::string& pattern) = 0;
+
+    // ---- INI files ---------------------------------------------------------------
+    // WritePrivateProfileStringA: a null key erases the section, a null value the key.
+    virtual bool WriteProfileString(const std::string& section, const std::string* key,
+                                    const std::string* value, const std::string& file) = 0;
+
+    // ---- registry ----------------------------------------------------------------
+    // Creates (or opens) `root\subKey`; false when it cannot be created.
+    virtual bool RegCreateKey(RegRoot root, const std::string& subKey) = 0;
+    // Sets a REG_SZ value of an existing key; false when the key cannot be opened or
+    // the value not set.
+    virtual bool RegSetString(RegRoot root, const std::string& subKey, const std::string& name,
+                              const std::string& value) = 0;
+    virtual bool RegSetDword(RegRoot root, const std::string& subKey, const std::string& name,
+                             uint32_t value) = 0;
+    virtual bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
+                              const std::vector<uint8_t>& value) = 0;
+
+    // ---- shell -------------------------------------------------------------------
+    // Saves a .lnk through the shell-link object; false on any failure.
+    virtual bool CreateShellLink(const ShellLink& link) = 0;
+    // ShellExecuteA with the default verb; the result is not examined by callers.
+    virtual void LaunchFile(const std::string& file, const std::string& parameters,
+                            const std::string& directory, int show) = 0;
+
+    // ---- restart -----------------------------------------------------------------
+    // Enables or disables a privilege of the process token (AdjustTokenPrivileges).
+    virtual bool AdjustPrivilege(const std::string& name, bool enable) = 0;
+    // ExitWindowsEx(mode, 0).
+    virtual bool ExitWindows(uint32_t mode) = 0;
+
+    // ---- dialogs -----------------------------------------------------------------
+    // Plain message box: caption "ZUV - Setup", the text, one OK button.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // Error box for a failure (caption of the system's choosing, OK only).
+    virtual void ShowError(const std::string& text) = 0;
+    // A question box with the given buttons in order; returns the index of the
+    // button pressed (closing the box counts as the last button).
+    virtual int Ask(const std::string& text, const std::string& caption, BoxIcon icon,
+                    const std::vector<std::string>& buttons) = 0;
+    // Input box with one edit line (at most 255 characters) pre-filled with `value`;
+    // true on OK with `value` set to the text, false on Cancel.
+    virtual bool InputBox(const std::string& caption, const std::string& prompt,
+                          std::string& value) = 0;
+};
+
+}  // namespace zuv::platform
