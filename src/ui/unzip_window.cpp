@@ -1,0 +1,284 @@
+// The preparation window `TUnzip`: draws the label, the spinning activity picture and the gauge, and reports clicks and the timer.
+#include "ui/unzip_window.h"
+
+#include <cmath>
+
+#include "ui/modal.h"
+#include "ui/title_label.h"
+
+namespace zuv::ui {
+
+namespace {
+
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kAnimationTimer = 2;
+constexpr UINT kAnimationInterval = 90;
+constexpr int kFrames = 12;
+constexpr const char* kGaugeClass = "TUnzipGauge";
+
+// The activity picture's place (`RxGIFAnimator1`) and the gauge's frame (`Panel1`).
+constexpr RECT kActivity{2, 8, 34, 40};
+constexpr RECT kPanel{44, 64, 44 + 325, 64 + 23};
+
+COLORREF Plain(shell::Color color) {
+    return shell::ColorToRgb(color, [](int index) { return GetSysColor(index); });
+}
+
+// A CR on its own breaks the line in the label; the static control wants CR LF.
+std::string WithLineBreaks(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')) out += '\n';
+    }
+    return out;
+}
+
+std::string WithoutAddedLineFeeds(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && i > 0 && text[i - 1] == '\r') continue;
+        out += text[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+UnzipWindow::UnzipWindow() = default;
+
+UnzipWindow::~UnzipWindow() {
+    caption_.reset();
+    if (window_) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+    if (font_) DeleteObject(font_);
+}
+
+bool UnzipWindow::Create(HINSTANCE instance, HWND owner) {
+    owner_ = owner;
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return false;
+    }
+    WNDCLASSEXA gaugeClass{};
+    gaugeClass.cbSize = sizeof gaugeClass;
+    gaugeClass.lpfnWndProc = GaugeProc;
+    gaugeClass.hInstance = instance;
+    gaugeClass.hCursor = windowClass.hCursor;
+    gaugeClass.lpszClassName = kGaugeClass;
+    if (!RegisterClassExA(&gaugeClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return false;
+    }
+    // A tool window with a small title bar and no title-bar buttons.
+    const DWORD style = WS_POPUP | WS_CAPTION;
+    const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME;
+    RECT rect{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    window_ = CreateWindowExA(exStyle, kClassName, kCaption, style, 0, 0, rect.right - rect.left,
+                              rect.bottom - rect.top, owner, nullptr, instance, nullptr);
+    if (!window_) return false;
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    CentreOnScreen(window_);
+    font_ = MakeFont("MS Sans Serif", 11, false);
+
+    label_ = CreateWindowExA(0, "STATIC",
+                             "Setup is preparing the ZUV Install Wizard which will guide you in the "
+                             "rest of you setup process.",
+                             WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 44, 4, 325, 53, window_,
+                             nullptr, instance, nullptr);
+    SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    gauge_ = CreateWindowExA(0, kGaugeClass, "", WS_CHILD | WS_VISIBLE | WS_BORDER, kPanel.left,
+                             kPanel.top, kPanel.right - kPanel.left, kPanel.bottom - kPanel.top,
+                             window_, nullptr, instance, nullptr);
+    SetWindowLongPtrA(gauge_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    caption_ = std::make_unique<MarsCaptionPainter>(window_);
+    return true;
+}
+
+void UnzipWindow::ShowModal() {
+    if (!window_) return;
+    closed_ = false;
+    SetTimer(window_, kAnimationTimer, kAnimationInterval, nullptr);
+    RunModal(owner_, window_, [this] { return closed_; });
+    KillTimer(window_, kAnimationTimer);
+}
+
+int UnzipWindow::GaugePercent() const {
+    const long long span = static_cast<long long>(gaugeMax_) - gaugeMin_;
+    if (span <= 0) return 0;
+    return static_cast<int>((static_cast<long long>(gaugeProgress_) - gaugeMin_) * 100 / span);
+}
+
+std::string UnzipWindow::Label1Text() {
+    const int length = GetWindowTextLengthA(label_);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    GetWindowTextA(label_, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return WithoutAddedLineFeeds(text);
+}
+
+void UnzipWindow::SetLabel1Text(const std::string& text) {
+    SetWindowTextA(label_, WithLineBreaks(text).c_str());
+}
+
+void UnzipWindow::SetGaugeColor(shell::Color color) {
+    gaugeColor_ = Plain(color);
+    InvalidateRect(gauge_, nullptr, FALSE);
+}
+
+void UnzipWindow::SetGaugeRange(int minimum, int maximum) {
+    gaugeMin_ = minimum;
+    gaugeMax_ = maximum;
+    InvalidateRect(gauge_, nullptr, FALSE);
+    UpdateWindow(gauge_);
+}
+
+void UnzipWindow::SetGaugeProgress(int progress) {
+    gaugeProgress_ = progress;
+    InvalidateRect(gauge_, nullptr, FALSE);
+    UpdateWindow(gauge_);
+}
+
+void UnzipWindow::SetCaptionColors(shell::Color begin, shell::Color end, shell::Color text) {
+    caption_->Colors().ActiveBeginColor = begin;
+    caption_->Colors().ActiveEndColor = end;
+    caption_->Colors().ActiveFontColor = text;
+    caption_->Redraw();
+}
+
+void UnzipWindow::SetTimer1Enabled(bool enabled) {
+    if (enabled) {
+        SetTimer(window_, kTimer1, 1000, nullptr);
+    } else {
+        KillTimer(window_, kTimer1);
+    }
+}
+
+void UnzipWindow::Close() {
+    closed_ = true;
+    KillTimer(window_, kTimer1);
+    ShowWindow(window_, SW_HIDE);
+}
+
+// The activity picture: twelve dots on a circle, one bright, turning one step a frame.
+void UnzipWindow::PaintActivity(HDC dc) {
+    HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+    FillRect(dc, &kActivity, face);
+    const double cx = (kActivity.left + kActivity.right) / 2.0;
+    const double cy = (kActivity.top + kActivity.bottom) / 2.0;
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    for (int i = 0; i < kFrames; ++i) {
+        const int age = (frame_ - i + kFrames) % kFrames;  // 0: the bright dot
+        const int shade = age * 200 / kFrames;
+        HBRUSH brush = CreateSolidBrush(RGB(shade, shade, 255 - shade / 3));
+        HGDIOBJ oldBrush = SelectObject(dc, brush);
+        const double angle = i * 2 * 3.14159265358979 / kFrames;
+        const int x = static_cast<int>(cx + 11 * std::sin(angle));
+        const int y = static_cast<int>(cy - 11 * std::cos(angle));
+        const int r = age == 0 ? 3 : 2;
+        Ellipse(dc, x - r, y - r, x + r + 1, y + r + 1);
+        SelectObject(dc, oldBrush);
+        DeleteObject(brush);
+    }
+    SelectObject(dc, oldPen);
+}
+
+// The gauge: the bar in the gauge colour on the button face, and the percentage centred,
+// light on the bar and dark beside it.
+void UnzipWindow::PaintGauge(HWND gauge, HDC dc) {
+    RECT client{};
+    GetClientRect(gauge, &client);
+    int percent = GaugePercent();
+    if (percent < 0) percent = 0;
+    if (percent > 100) percent = 100;
+    RECT bar = client;
+    bar.right = client.left + (client.right - client.left) * percent / 100;
+    RECT rest = client;
+    rest.left = bar.right;
+    HBRUSH barBrush = CreateSolidBrush(gaugeColor_);
+    FillRect(dc, &bar, barBrush);
+    DeleteObject(barBrush);
+    FillRect(dc, &rest, GetSysColorBrush(COLOR_BTNFACE));
+
+    char text[8];
+    wsprintfA(text, "%d%%", percent);
+    HGDIOBJ oldFont = SelectObject(dc, font_);
+    SetBkMode(dc, TRANSPARENT);
+    const int luminance = (GetRValue(gaugeColor_) * 3 + GetGValue(gaugeColor_) * 6 + GetBValue(gaugeColor_)) / 10;
+    SaveDC(dc);
+    IntersectClipRect(dc, bar.left, bar.top, bar.right, bar.bottom);
+    SetTextColor(dc, luminance < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    DrawTextA(dc, text, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    RestoreDC(dc, -1);
+    SaveDC(dc);
+    IntersectClipRect(dc, rest.left, rest.top, rest.right, rest.bottom);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    DrawTextA(dc, text, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    RestoreDC(dc, -1);
+    SelectObject(dc, oldFont);
+}
+
+LRESULT UnzipWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_TIMER:
+            if (wParam == kTimer1) {
+                if (events_.timer1Timer) events_.timer1Timer();
+            } else if (wParam == kAnimationTimer) {
+                frame_ = (frame_ + 1) % kFrames;
+                HDC dc = GetDC(window_);
+                PaintActivity(dc);
+                ReleaseDC(window_, dc);
+            }
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window_, &paint);
+            PaintActivity(dc);
+            EndPaint(window_, &paint);
+            return 0;
+        }
+        case WM_LBUTTONUP:
+            // A click on the free area asks whether to abort.
+            if (events_.formClick) events_.formClick();
+            return 0;
+        case WM_CLOSE:
+            // No close box: Alt+F4 asks the same question as a click.
+            if (events_.formClick) events_.formClick();
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        default:
+            break;
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK UnzipWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<UnzipWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self && self->window_ == window) return self->Handle(message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK UnzipWindow::GaugeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<UnzipWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self && message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        self->PaintGauge(window, dc);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_ERASEBKGND) return 1;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace zuv::ui
