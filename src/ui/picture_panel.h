@@ -1,0 +1,56 @@
+// The background's picture panel `bitmapscreen`: `Image3` animates a GIF in a loop at its own size, `Image4` shows a still picture unscaled in 105 x 105.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/unzip_view.h"
+
+namespace zuv::ui {
+
+class BackgroundWindow;
+
+// A child window of the background. Pictures are read with GDI+ (bitmap, icon, metafile,
+// GIF); an animated GIF turns its frames with their own delays on a timer.
+class PicturePanel : public shell::PictureView {
+public:
+    explicit PicturePanel(BackgroundWindow& background);
+    ~PicturePanel() override;
+    PicturePanel(const PicturePanel&) = delete;
+    PicturePanel& operator=(const PicturePanel&) = delete;
+
+    HWND Handle() const { return panel_; }
+    bool Animating() const { return frames_ > 1 && animated_; }
+    int Frame() const { return frame_; }
+
+    // ---- shell::PictureView -------------------------------------------------------------
+    void HidePictures() override;
+    bool LoadAnimated(const std::string& path, int& width, int& height) override;
+    bool LoadStill(const std::string& path, int& width, int& height) override;
+    void PlacePanel(int left, int top, int width, int height) override;
+    int MainScreenWidth() override;
+    int Header2Top() override;
+    void Repaint() override;
+
+private:
+    static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool Load(const std::string& path);
+    void Paint(HDC dc);
+    void NextFrame();
+    void EnsureWindow();
+
+    BackgroundWindow& background_;
+    HWND panel_ = nullptr;
+    ULONG_PTR gdiplusToken_ = 0;
+    void* image_ = nullptr;  // Gdiplus::Image
+    std::vector<UINT> delays_;  // per frame, in milliseconds
+    UINT frames_ = 0;
+    UINT frame_ = 0;
+    bool animated_ = false;
+    bool visible_ = false;
+};
+
+}  // namespace zuv::ui
