@@ -1,0 +1,121 @@
+// The platform for unit tests: a temporary directory stands for the drives (C:\ is
+// <root>/C), the registry lives in memory, every question box is answered from a script
+// and every message shown is recorded. Nothing here touches the real system beyond the
+// temporary directory, which is removed with the object.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_platform.h"
+
+namespace zuv::platform {
+
+class FakePlatform : public PosixPlatform {
+public:
+    FakePlatform();
+    ~FakePlatform() override;
+
+    // ---- the drive ---------------------------------------------------------------
+    const std::string& Root() const { return root_; }
+    // Host path of a Windows path ("C:\WINDOWS" -> <root>/C/WINDOWS); relative paths are
+    // taken from the current directory.
+    std::string HostPath(const std::string& path) override;
+    // Writes a file (creating its directories) / reads one; both take Windows paths.
+    void PutFile(const std::string& path, const std::string& content);
+    std::string GetFile(const std::string& path);
+    bool Exists(const std::string& path);
+
+    std::string windowsDirectory = "C:\\WINDOWS";
+    std::string WindowsDirectory() override { return windowsDirectory; }
+    std::string CurrentDirectory() override { return current_; }
+    bool SetCurrentDirectory(const std::string& path, std::string& error) override;
+    std::string FullPath(const std::string& path) override;
+    std::string ShortPath(const std::string& path) override;
+    // Free bytes reported for every drive.
+    int64_t diskFree = int64_t(1) << 40;
+    int64_t DiskFree(const std::string&) override { return diskFree; }
+    // Files (by upper-cased Windows path) that accept only this many bytes (a full disk).
+    std::map<std::string, uint32_t> writeLimits;
+    // Upper-cased Windows paths that cannot be created or opened.
+    std::vector<std::string> unopenable;
+    std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
+
+    // ---- clock and messages --------------------------------------------------------
+    uint32_t clock = 1000;
+    uint32_t TickCount() override { return clock; }
+    void Sleep(uint32_t ms) override { clock += ms; }
+    std::function<void()> onProcessMessages;
+    int processMessagesCalls = 0;
+    void ProcessMessages() override;
+
+    // ---- registry ----------------------------------------------------------------
+    struct RegValue {
+        enum Type { kString, kDword, kBinary } type = kString;
+        std::string text;
+        uint32_t dword = 0;
+        std::vector<uint8_t> binary;
+    };
+    // Keys by "ROOT\SUBKEY" upper-cased ("HKLM\SOFTWARE\X"); values by upper-cased name.
+    std::map<std::string, std::map<std::string, RegValue>> registry;
+    // Upper-cased "ROOT\SUBKEY" texts that cannot be created / whose values cannot be set.
+    std::vector<std::string> regCreateFails, regSetFails;
+    static std::string RegKeyName(RegRoot root, const std::string& subKey);
+    const RegValue* FindValue(RegRoot root, const std::string& subKey, const std::string& name) const;
+    bool RegCreateKey(RegRoot root, const std::string& subKey) override;
+    bool RegSetString(RegRoot root, const std::string& subKey, const std::string& name,
+                      const std::string& value) override;
+    bool RegSetDword(RegRoot root, const std::string& subKey, const std::string& name, uint32_t value) override;
+    bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
+                      const std::vector<uint8_t>& value) override;
+
+    // ---- shell and restart ---------------------------------------------------------
+    // Saved links; a small file is also written at the link's path.
+    std::vector<ShellLink> links;
+    bool linksFail = false;
+    bool CreateShellLink(const ShellLink& link) override;
+    struct Launch {
+        std::string file, parameters, directory;
+        int show = 0;
+    };
+    std::vector<Launch> launches;
+    void LaunchFile(const std::string& file, const std::string& parameters, const std::string& directory,
+                    int show) override;
+    std::vector<std::pair<std::string, bool>> privileges;
+    std::vector<uint32_t> exits;
+    bool AdjustPrivilege(const std::string& name, bool enable) override;
+    bool ExitWindows(uint32_t mode) override;
+
+    // ---- dialogs -------------------------------------------------------------------
+    struct Shown {
+        enum Kind { kMessage, kError, kQuestion, kInput } kind = kMessage;
+        std::string text, caption;
+        std::vector<std::string> buttons;
+        int answer = -1;
+    };
+    std::vector<Shown> shown;
+    // Answers to question boxes, taken in order; when empty, `onAsk` decides, and without it
+    // the last button (the cancelling one) is pressed.
+    std::deque<int> answers;
+    std::function<int(const Shown&)> onAsk;
+    // Answers to input boxes in order: a text for OK, nullopt for Cancel; empty means Cancel.
+    std::deque<std::optional<std::string>> inputs;
+    std::function<void(const Shown&)> onMessage;
+    void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    int Ask(const std::string& text, const std::string& caption, BoxIcon icon,
+            const std::vector<std::string>& buttons) override;
+    bool InputBox(const std::string& caption, const std::string& prompt, std::string& value) override;
+    // Texts of every box shown, in order.
+    std::vector<std::string> ShownTexts() const;
+
+private:
+    std::string root_;
+    std::string current_ = "C:\\";
+};
+
+}  // namespace zuv::platform
