@@ -22,6 +22,7 @@ public:
 
     // ---- the drive ---------------------------------------------------------------
     const std::string& Root() const { return root_; }
+    void SetParams(std::vector<std::string> params) { params_ = std::move(params); }
     // Host path of a Windows path ("C:\WINDOWS" -> <root>/C/WINDOWS); relative paths are
     // taken from the current directory.
     std::string HostPath(const std::string& path) override;
