@@ -34,7 +34,7 @@ IniFile::IniFile(const std::string& text) {
             current = &sections_.back();
             continue;
         }
-        if (!current || line[0] == ';') continue;
+        if (!current) continue;
         size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         Entry entry;
@@ -104,7 +104,7 @@ std::vector<std::string> IniFile::ReadSection(const std::string& section) const 
     // closes with a second zero, so kListBuffer - 2 characters carry names.
     size_t room = kListBuffer - 2;
     for (const auto& e : s->entries) {
-        if (e.key.empty()) continue;
+        if (e.key.empty() || e.key[0] == ';') continue;  // comments can be read, not listed
         if (e.key.size() + 1 <= room) {
             names.push_back(e.key);
             room -= e.key.size() + 1;

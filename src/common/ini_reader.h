@@ -5,7 +5,8 @@
 //    names are compared without regard to case; the first of several equal names wins.
 //  - Blanks around the key and the value are removed; a value enclosed in one pair of
 //    quotes (" or ') comes back without them.
-//  - A line without "=" is no entry; lines starting with ";" are comments.
+//  - A line without "=" is no entry; a line starting with ";" is a comment, left out of
+//    the key listing (though its key can still be read by name, as Windows does).
 //  - A value comes back cut to 1023 characters (the 1024-character buffer).
 //  - The key listing of a section holds the names in file order as they fit an 8192-byte
 //    buffer of zero-terminated names; names beyond it are lost, the last one that does not

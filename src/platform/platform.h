@@ -17,6 +17,21 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+// The Windows headers name several of the operations below as macros (DeleteFile ->
+// DeleteFileA, ExitWindows -> ExitWindowsEx(...)). They are taken in once here and the
+// macros dropped, so the interface keeps one spelling everywhere; Win32 code calls the "A"
+// functions by their full names.
+#include <windows.h>
+#undef SetCurrentDirectory
+#undef CreateDirectory
+#undef RemoveDirectory
+#undef DeleteFile
+#undef ExitWindows
+#undef RegCreateKey
+#undef WriteProfileString
+#endif
+
 namespace zuv::platform {
 
 // File attribute bits as Windows defines them.

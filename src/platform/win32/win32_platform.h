@@ -1,0 +1,74 @@
+// The platform over the real Win32 API (ANSI calls), for install.exe, zuv.exe and the
+// Windows tests.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace zuv::platform {
+
+class Win32Platform : public Platform {
+public:
+    explicit Win32Platform(std::vector<std::string> params) : params_(std::move(params)) {}
+
+    // The window that owns the message boxes (the main window once it exists).
+    void SetOwner(HWND owner) { owner_ = owner; }
+
+    std::vector<std::string> Params() override { return params_; }
+    uint32_t TickCount() override { return GetTickCount(); }
+    void Sleep(uint32_t ms) override { ::Sleep(ms); }
+    void ProcessMessages() override;
+
+    std::string WindowsDirectory() override;
+    std::string CurrentDirectory() override;
+    bool SetCurrentDirectory(const std::string& path, std::string& error) override;
+    bool CreateDirectory(const std::string& path) override { return ::CreateDirectoryA(path.c_str(), nullptr) != 0; }
+    bool RemoveDirectory(const std::string& path) override { return ::RemoveDirectoryA(path.c_str()) != 0; }
+    std::string FullPath(const std::string& path) override;
+    std::string ShortPath(const std::string& path) override;
+    int64_t DiskFree(const std::string& path) override;
+
+    std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
+    bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
+    uint32_t GetAttributes(const std::string& path) override { return ::GetFileAttributesA(path.c_str()); }
+    bool SetAttributes(const std::string& path, uint32_t attributes) override {
+        return ::SetFileAttributesA(path.c_str(), attributes) != 0;
+    }
+    std::vector<FindEntry> FindFiles(const std::string& pattern) override;
+
+    bool WriteProfileString(const std::string& section, const std::string* key, const std::string* value,
+                            const std::string& file) override;
+
+    bool RegCreateKey(RegRoot root, const std::string& subKey) override;
+    bool RegSetString(RegRoot root, const std::string& subKey, const std::string& name,
+                      const std::string& value) override;
+    bool RegSetDword(RegRoot root, const std::string& subKey, const std::string& name, uint32_t value) override;
+    bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
+                      const std::vector<uint8_t>& value) override;
+
+    bool CreateShellLink(const ShellLink& link) override;
+    void LaunchFile(const std::string& file, const std::string& parameters, const std::string& directory,
+                    int show) override;
+
+    bool AdjustPrivilege(const std::string& name, bool enable) override;
+    bool ExitWindows(uint32_t mode) override { return ::ExitWindowsEx(mode, 0) != 0; }
+
+    void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    int Ask(const std::string& text, const std::string& caption, BoxIcon icon,
+            const std::vector<std::string>& buttons) override;
+    bool InputBox(const std::string& caption, const std::string& prompt, std::string& value) override;
+
+private:
+    bool SetValue(RegRoot root, const std::string& subKey, const std::string& name, DWORD type,
+                  const void* data, DWORD size);
+
+    std::vector<std::string> params_;
+    HWND owner_ = nullptr;
+};
+
+}  // namespace zuv::platform

@@ -1,0 +1,147 @@
+// The Win32 platform against the real API under Wine, and the portable INI reader against
+// GetPrivateProfileStringA on the same tricky files.
+#include <gtest/gtest.h>
+
+#include "platform/win32/win32_platform.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "common/ini_reader.h"
+#include "common/routines.h"
+
+namespace {
+
+using zuv::platform::Win32Platform;
+
+std::string TempDir() {
+    char buffer[MAX_PATH];
+    GetTempPathA(MAX_PATH, buffer);
+    std::string dir = std::string(buffer) + "zuvplat" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string Profile(const std::string& file, const char* section, const char* key) {
+    char buffer[1024];
+    GetPrivateProfileStringA(section, key, "<default>", buffer, sizeof buffer, file.c_str());
+    return buffer;
+}
+
+std::vector<std::string> ProfileKeys(const std::string& file, const char* section) {
+    std::vector<char> buffer(8192);
+    GetPrivateProfileStringA(section, nullptr, "", buffer.data(), 8192, file.c_str());
+    std::vector<std::string> names;
+    for (const char* p = buffer.data(); *p; p += std::strlen(p) + 1) names.push_back(p);
+    return names;
+}
+
+TEST(IniReaderAgreesWithWindows, OnTrickyFiles) {
+    std::string dir = TempDir();
+    std::string file = dir + "\\tricky.ini";
+    std::string longValue(1500, 'L');
+    std::string text =
+        "[Setup - Main]\r\n"
+        "  Header  =   Spaced Title   \r\n"
+        "Quoted=\"in quotes\"\r\n"
+        "Single='single'\r\n"
+        "HalfQuote=\"open\r\n"
+        "Empty=\r\n"
+        "Long=" + longValue + "\r\n"
+        "Dup=first\r\nDUP=second\r\n"
+        "Equals=a=b=c\r\n"
+        "; comment=skipped\r\n"
+        "Tab\t=\tvalue with tab\t\r\n"
+        "\r\n"
+        "[ Files ]\r\n"
+        "A=a.txt~<INSTALLDIR>\r\nB=b.txt~<SUB1>\nc=c.txt~<INSTALLDIR>\r\n"
+        "[AUTOEXEC.BAT]\r\nSET X=1\r\nPATH C:\\APP;%PATH%=\r\n"
+        "[files]\r\nLater=ignored section\r\n";
+    Write(file, text);
+    zuv::common::IniFile ini(text);
+    for (const char* key : {"Header", "Quoted", "Single", "HalfQuote", "Empty", "Long", "Dup", "Equals", "Tab",
+                            "Missing", "; comment"}) {
+        EXPECT_EQ(ini.ReadString("Setup - Main", key, "<default>"), Profile(file, "Setup - Main", key)) << key;
+    }
+    for (const char* section : {"Setup - Main", "Files", "FILES", "AUTOEXEC.BAT", "none"}) {
+        EXPECT_EQ(ini.ReadSection(section), ProfileKeys(file, section)) << section;
+    }
+    EXPECT_EQ(ini.ReadString("files", "later", "<default>"), Profile(file, "files", "later"));
+
+    // A listing larger than its buffer.
+    std::string big = "[L]\r\n";
+    for (int i = 0; i < 1000; ++i) big += "key" + std::to_string(100000 + i) + "=v\r\n";
+    Write(dir + "\\big.ini", big);
+    EXPECT_EQ(zuv::common::IniFile(big).ReadSection("L"), ProfileKeys(dir + "\\big.ini", "L"));
+}
+
+TEST(Win32Platform, RegistryProfileAndFiles) {
+    Win32Platform p({});
+    const std::string key = "Software\\ZUV Test\\Sub";
+    ASSERT_TRUE(p.RegCreateKey(zuv::platform::RegRoot::kCurrentUser, key));
+    ASSERT_TRUE(p.RegSetString(zuv::platform::RegRoot::kCurrentUser, key, "Text", "value"));
+    ASSERT_TRUE(p.RegSetDword(zuv::platform::RegRoot::kCurrentUser, key, "Number", 42));
+    EXPECT_FALSE(p.RegSetString(zuv::platform::RegRoot::kCurrentUser, "Software\\ZUV Test\\Missing", "x", "y"));
+    char text[64] = {};
+    DWORD size = sizeof text, type = 0;
+    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, key.c_str(), "Text", RRF_RT_REG_SZ, &type, text, &size), ERROR_SUCCESS);
+    EXPECT_STREQ(text, "value");
+
+    std::string dir = TempDir();
+    std::string ini = dir + "\\out.ini";
+    std::string k = "Key", v = "Value";
+    ASSERT_TRUE(p.WriteProfileString("Sec", &k, &v, ini));
+    EXPECT_EQ(Profile(ini, "Sec", "Key"), "Value");
+    ASSERT_TRUE(p.WriteProfileString("Sec", nullptr, nullptr, ini));
+    EXPECT_EQ(Profile(ini, "Sec", "Key"), "<default>");
+
+    auto f = p.Open(dir + "\\data.bin", zuv::platform::OpenMode::kCreate);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->Write("hello", 5), 5u);
+    EXPECT_TRUE(f->SetDosDateTime((uint32_t(20) << 25) | (uint32_t(3) << 21) | (uint32_t(4) << 16) | (12u << 11)));
+    f.reset();
+    auto entries = p.FindFiles(dir + "\\*.*");
+    bool found = false;
+    for (const auto& e : entries) found |= (e.name == "data.bin" && e.size == 5);
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(p.ShortPath(dir + "\\data.bin").empty());
+    EXPECT_EQ(zuv::common::GetShortName(p, dir + "\\nothing.txt"), dir + "\\nothing.txt");
+}
+
+TEST(Win32Platform, ShellLinkIsSavedAndReadsBack) {
+    CoInitialize(nullptr);
+    Win32Platform p({});
+    std::string dir = TempDir();
+    zuv::platform::ShellLink link;
+    link.linkFile = dir + "\\Hello.lnk";
+    link.target = "C:\\windows\\notepad.exe";
+    link.workingDir = "C:\\windows";
+    link.iconPath = "C:\\windows\\notepad.exe";
+    ASSERT_TRUE(p.CreateShellLink(link));
+    IShellLinkA* shell = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                           reinterpret_cast<void**>(&shell))));
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+    std::wstring wide(link.linkFile.begin(), link.linkFile.end());
+    ASSERT_TRUE(SUCCEEDED(file->Load(wide.c_str(), STGM_READ)));
+    char path[MAX_PATH] = {};
+    shell->GetPath(path, MAX_PATH, nullptr, 0);
+    EXPECT_STRCASEEQ(path, "C:\\windows\\notepad.exe");
+    file->Release();
+    shell->Release();
+    link.linkFile = dir + "\\no such folder\\x.lnk";
+    EXPECT_FALSE(p.CreateShellLink(link));
+    CoUninitialize();
+}
+
+}  // namespace
