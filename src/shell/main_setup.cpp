@@ -82,14 +82,16 @@ void TMainSetup::FormClose() {
     }
 }
 
-void TMainSetup::CleanTempDir() {
-    if (state_.TempDir.empty()) return;
-    for (const auto& entry : platform_.FindFiles(state_.TempDir + "\\*.*")) {
+void CleanDirectory(platform::Platform& platform, const std::string& dir) {
+    if (dir.empty()) return;
+    for (const auto& entry : platform.FindFiles(dir + "\\*.*")) {
         if (entry.attributes & platform::kAttrDirectory) continue;
-        platform_.DeleteFile(state_.TempDir + "\\" + entry.name);
+        platform.DeleteFile(dir + "\\" + entry.name);
     }
-    platform_.RemoveDirectory(state_.TempDir);
+    platform.RemoveDirectory(dir);
 }
+
+void TMainSetup::CleanTempDir() { CleanDirectory(platform_, state_.TempDir); }
 
 void TMainSetup::LoadScript() {
     const char* main = "Setup - Main";

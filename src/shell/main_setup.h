@@ -88,6 +88,10 @@ private:
     bool startFailed_ = false;
 };
 
+// Deletes every file directly inside `dir` and tries to remove it; subdirectories, files in
+// use and read-only files stay. Failures are ignored; an empty `dir` does nothing.
+void CleanDirectory(platform::Platform& platform, const std::string& dir);
+
 // `TWinReboot`: the shutdown privilege around ExitWindowsEx.
 class TWinReboot {
 public:

@@ -1,0 +1,141 @@
+#include "shell/unzip_stage.h"
+
+#include <cstdio>
+
+#include "common/routines.h"
+
+namespace zuv::shell {
+
+const char* const kExpandErrorMessage = "Error Expanding Files!!";
+
+TUnzip::TUnzip(platform::Platform& platform, UnzipView& view, PictureView& pictures, SetExpander& expander,
+               ShellState& state, const LoadedScript& script, WizardChoice& wizard)
+    : platform_(platform),
+      view_(view),
+      pictures_(pictures),
+      expander_(expander),
+      state_(state),
+      script_(script),
+      wizard_(wizard) {}
+
+void TUnzip::FormShow() {
+    state_.Cancelled = false;
+    view_.SetLabel1Text(script_.Header.text + " " + view_.Label1Text() + "\rPlease Standby.");
+    view_.SetGaugeColor(script_.DitherFrom);
+    view_.SetCaptionColors(script_.DitherFrom, script_.DitherTo, script_.Header.color);
+    platform_.ProcessMessages();
+    pictureShown_ = false;
+    view_.SetTimer1Enabled(true);
+}
+
+void TUnzip::Timer1Timer() {
+    view_.SetTimer1Enabled(false);
+    state_.Cancelled = false;
+    ExpandArchive();
+}
+
+void TUnzip::ExpandArchive() {
+    ExpandRequest request;
+    request.SegBaseName = "disk";
+    request.SegDir = state_.SourceDir;
+    request.SegTmpDir = common::GetWindowsDir(platform_) + "\\temp";
+    request.TargetPath = state_.TempDir;
+    request.OnSegBefore = [this](int n) { SegCompEZ1SegBefore(n); };
+    request.OnCheckFile = [this](std::string& path) { SegCompEZ1CheckFile(path); };
+    request.OnShowProgress = [this](int32_t& percentage) { SegCompEZ1ShowProgress(percentage); };
+    try {
+        common::CreateDirPath(platform_, state_.TempDir);
+        common::CreateDirPath(platform_, request.SegTmpDir);
+        expander_.ExpandSet(request);
+    } catch (const EAbortedByUser&) {
+        // The user has already said so; the shell ends with its cancellation message.
+        wizard_.SetChoiceChecked(EndChoice::kReboot, false);
+        state_.Cancelled = true;
+    } catch (const std::exception&) {
+        platform_.ShowMessage(kExpandErrorMessage);
+        wizard_.SetChoiceChecked(EndChoice::kReboot, false);
+        state_.Cancelled = true;
+    }
+    view_.Close();
+}
+
+std::string TUnzip::PadSegment(int segNumber) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%03d", segNumber);
+    return text;
+}
+
+void TUnzip::SegCompEZ1SegBefore(int segNumber) {
+    std::string padded = PadSegment(segNumber);
+    platform_.ProcessMessages();
+    if (state_.Cancelled) throw EAbortedByUser();
+    segFileName_ = state_.SourceDir + "disk." + padded;
+    for (int prompts = 0; prompts < 2 && !common::FileExists(platform_, segFileName_); ++prompts) {
+        platform_.ShowMessage("Please Insert Disk #" + std::to_string(segNumber) + " into Floppy Drive.");
+        platform_.ProcessMessages();
+        if (state_.Cancelled) throw EAbortedByUser();
+    }
+    if (segNumber == 1) {
+        min_ = 0;
+        max_ = static_cast<int>(script_.FilesList.size()) + 3;
+        view_.SetGaugeRange(min_, max_);
+        SetProgress(0);
+        platform_.ProcessMessages();
+        common::CopyFileInto(platform_, state_.SourceDir + "install.exe", state_.TempDir);
+        SetProgress(1);
+        platform_.ProcessMessages();
+        common::CopyFileInto(platform_, state_.SourceDir + "install.cfg", state_.TempDir);
+        SetProgress(2);
+        platform_.ProcessMessages();
+    }
+    platform_.ProcessMessages();
+}
+
+void TUnzip::SetProgress(int progress) {
+    if (progress < min_) progress = min_;
+    if (progress > max_) progress = max_;
+    progress_ = progress;
+    view_.SetGaugeProgress(progress);
+}
+
+void TUnzip::SegCompEZ1CheckFile(std::string& filepath) {
+    filepath = state_.TempDir + "\\" + common::NamePart(filepath);
+    SetProgress(progress_ + 1);
+    platform_.ProcessMessages();
+    if (!script_.BitmapFile.empty() && !pictureShown_ &&
+        common::FileExists(platform_, state_.TempDir + "\\" + script_.BitmapFile))
+        ShowPicture();
+}
+
+void TUnzip::ShowPicture() {
+    pictureShown_ = true;
+    pictures_.HidePictures();
+    std::string path = state_.TempDir + "\\" + script_.BitmapFile;
+    bool animated = IsAnimatedPicture(script_.BitmapFile);
+    int width = 0, height = 0;
+    bool loaded = animated ? pictures_.LoadAnimated(path, width, height) : pictures_.LoadStill(path, width, height);
+    if (!loaded) throw common::EInOutError("Unable to load the picture " + script_.BitmapFile);
+    PanelSize size = PicturePanelSize(animated, width, height);
+    pictures_.Repaint();
+    PanelPlace place = PicturePanelPlace(script_.AlignCenter, script_.AlignLeft, pictures_.MainScreenWidth(),
+                                         size.width, pictures_.Header2Top());
+    pictures_.PlacePanel(place.left, place.top, size.width, size.height);
+    pictures_.Repaint();
+    platform_.ProcessMessages();
+}
+
+void TUnzip::SegCompEZ1ShowProgress(int32_t& percentageDone) {
+    if (state_.Cancelled) percentageDone = -1;
+}
+
+void TUnzip::FormClick() {
+    int answer = platform_.Ask("Abort Setup Process ?", "Warning", platform::BoxIcon::kWarning, {"&No", "&Abort"});
+    if (answer != 1) return;
+    state_.Cancelled = true;
+    wizard_.SetChoiceChecked(EndChoice::kReboot, false);
+    CleanTempDir();
+}
+
+void TUnzip::CleanTempDir() { CleanDirectory(platform_, state_.TempDir); }
+
+}  // namespace zuv::shell
