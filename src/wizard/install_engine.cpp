@@ -1,0 +1,223 @@
+#include "wizard/install_engine.h"
+
+#include "common/exception.h"
+#include "common/routines.h"
+
+namespace zuv::wizard {
+
+using common::SplitAtChar;
+using common::Upper;
+
+const char* const kOverwriteQuestionStart = "File Already Exists (";
+const char* const kOverwriteQuestionEnd = "). Overwrite?";
+const char* const kNoInstallDirMessage =
+    "This installation script names no install directory (no <INSTALLDIR> entry in its "
+    "[Directories] section).\rSetup cannot install it; nothing has been changed.";
+
+namespace {
+const char* const kInstallDirTag = "<INSTALLDIR>";
+}
+
+TInstallEngine::TInstallEngine(platform::Platform& platform, shell::LoadedScript& script, shell::ShellState& state,
+                               WizardView& view, TShortcuts& shortcuts, InstallChoices choices)
+    : platform_(platform),
+      script_(script),
+      state_(state),
+      view_(view),
+      shortcuts_(shortcuts),
+      choices_(std::move(choices)) {}
+
+bool TInstallEngine::HasInstallDirEntry(const shell::LoadedScript& script) {
+    for (const std::string& line : script.DirectoriesList) {
+        std::string entry = line;
+        if (Upper(SplitAtChar(entry, '~')) == kInstallDirTag) return true;
+    }
+    return false;
+}
+
+void TInstallEngine::Status(const std::string& text) {
+    view_.SetLabelCaption(Label::kSource, text);
+    platform_.ProcessMessages();
+}
+
+void TInstallEngine::Step() { view_.SetProgressPosition(++position_); }
+
+std::string TInstallEngine::UninstallFile() const { return destinationDir_ + "\\uninstall.cfg"; }
+
+void TInstallEngine::RecordKey(const std::string& section, const std::string& key) {
+    const std::string empty;
+    if (!platform_.WriteProfileString(section, &key, &empty, UninstallFile()))
+        throw common::EInOutError(common::Format("Unable to write to %s", UninstallFile()));
+}
+
+bool TInstallEngine::RunInstall() {
+    // A script without a destination has nowhere to put the uninstall record: refuse it
+    // before anything is changed.
+    if (!HasInstallDirEntry(script_)) {
+        platform_.ShowMessage(kNoInstallDirMessage);
+        stopped_ = true;
+        return false;
+    }
+    try {
+        PrepareWindow();
+        dirTags_.clear();
+        dirPaths_.clear();
+        autoexec_.clear();
+        const size_t total = script_.FilesList.size() + script_.DesktopList.size() + script_.IniSetupList.size() +
+                             script_.WorkStationList.size();
+        view_.SetProgressRange(0, static_cast<int>(total));
+        position_ = 0;
+        view_.SetProgressPosition(0);
+        Status("Preparing Directory Structure");
+        ResolveDirectories();
+        activeFiles_ = choices_.minChecked ? &script_.WorkStationList : &script_.FilesList;
+        CopySetupFiles();
+        InstallFiles();
+        Status("Creating Icons and Folders");
+        CreateShortcuts();
+        if (!script_.IniSetupList.empty()) {
+            Status("Processing Registry Entries / INI Creation");
+            WriteIniAndRegistry();
+        }
+        autoexec_.clear();
+        if (!script_.AutoexecList.empty()) UpdateAutoexec();
+        autoexec_.clear();
+        recordOpen_ = false;
+        Status("Creating Uninstall Information");
+        RegisterUninstaller();
+        LaunchStep();
+        ReportNotInstalled();
+    } catch (const std::exception& e) {
+        stopped_ = true;
+        platform_.ShowError(e.what());
+        return false;
+    }
+    platform_.ProcessMessages();
+    view_.Close();
+    return true;
+}
+
+void TInstallEngine::PrepareWindow() {
+    windowsDir_ = common::GetWindowsDir(platform_);
+    view_.SetButtonBarVisible(false);
+    view_.SetWindowHeightAndTop(120, view_.BackgroundHeight() - 120 - 30);
+    view_.Repaint();
+    platform_.ProcessMessages();
+}
+
+std::string TInstallEngine::ResolveTag(const std::string& tag, const std::string& path) const {
+    auto has = [&tag](const char* part) { return tag.find(part) != std::string::npos; };
+    if (tag == "<WINDOWS>") return windowsDir_;
+    if (tag == "<WINDOWS_SYSTEM>") return windowsDir_ + "\\System";
+    if (tag == "<PROGRAMFILES>") return state_.SystemRoot + "Program Files";
+    if (tag == kInstallDirTag) return choices_.mainDir;
+    if (has("<SUB") && has("><")) {
+        if (has("<WINDOWS>")) return windowsDir_ + "\\" + path;
+        if (has("<PROGRAMFILES>")) return state_.SystemRoot + "Program Files\\" + path;
+        if (has("<WINDOWS_SYSTEM>")) return windowsDir_ + "\\System\\" + path;
+        if (has(kInstallDirTag)) return destinationDir_ + "\\" + path;
+        return path;
+    }
+    if (has("<SUB")) return destinationDir_ + "\\" + path;
+    return state_.SystemRoot + path;
+}
+
+void TInstallEngine::ResolveDirectories() {
+    // First pass: the destination is known to subdirectory entries listed before it.
+    for (const std::string& line : script_.DirectoriesList) {
+        std::string entry = line;
+        if (Upper(SplitAtChar(entry, '~')) == kInstallDirTag) destinationDir_ = choices_.mainDir;
+    }
+    for (const std::string& line : script_.DirectoriesList) {
+        std::string path = line;
+        const std::string tag = Upper(SplitAtChar(path, '~'));
+        if (path == line) path.clear();  // no "~": the entry has no path
+        const std::string dir = ResolveTag(tag, path);
+        if (tag == kInstallDirTag) {
+            destinationDir_ = dir;
+            try {
+                common::CreateDirPath(platform_, dir);
+            } catch (const std::exception&) {
+            }
+            OpenUninstallRecord();
+        }
+        dirTags_.push_back(tag);
+        dirPaths_.push_back(dir);
+        try {
+            common::CreateDirPath(platform_, dir);
+        } catch (const std::exception&) {
+        }
+        // <INSTALLDIR>APP\RUN.EXE becomes the program's full path. An empty tag would match
+        // every program name, so it rewrites nothing.
+        if (!tag.empty() && Upper(script_.LaunchProgram).find(tag) != std::string::npos) {
+            const std::string& launch = script_.LaunchProgram;
+            std::string rest = launch.size() > tag.size() ? launch.substr(tag.size()) : std::string();
+            script_.LaunchProgram = dir + "\\" + rest;
+        }
+    }
+}
+
+void TInstallEngine::OpenUninstallRecord() {
+    const std::string file = UninstallFile();
+    for (const char* section : {"UNINS", "Folders", "Registry"})
+        platform_.WriteProfileString(section, nullptr, nullptr, file);
+    const std::string title = "Title";
+    if (!platform_.WriteProfileString("Program", &title, &script_.Header.text, file))
+        throw common::EInOutError(common::Format("Unable to write to %s", file));
+    recordOpen_ = true;
+    RecordKey("UNINS", destinationDir_ + "\\*.*");
+    RecordKey("UNINS", destinationDir_ + "\\Setup\\*.*");
+}
+
+void TInstallEngine::CopySetupFiles() {
+    common::CopyFileInto(platform_, state_.TempDir + "\\install.exe", destinationDir_);
+    common::CopyFileInto(platform_, state_.TempDir + "\\install.cfg", destinationDir_);
+}
+
+bool TInstallEngine::NameUsedElsewhere(const std::string& name, size_t index) const {
+    if (!activeFiles_) return false;
+    const std::string upperName = Upper(name);
+    for (size_t k = 0; k < activeFiles_->size(); ++k) {
+        if (k == index) continue;
+        if (Upper((*activeFiles_)[k]).find(upperName) != std::string::npos) return true;
+    }
+    return false;
+}
+
+void TInstallEngine::InstallFiles() {
+    const std::vector<std::string>& files = *activeFiles_;
+    for (size_t i = 0; i < dirTags_.size(); ++i) {
+        Status("Ready to Install");
+        for (size_t j = 0; j < files.size(); ++j) {
+            std::string entry = files[j];
+            const std::string name = common::NamePart(SplitAtChar(entry, '~'));
+            const std::string ftag = SplitAtChar(entry, '~');
+            const std::string mark = entry;
+            platform_.ProcessMessages();
+            if (Upper(ftag) != dirTags_[i]) continue;
+            Step();
+            view_.SetLabelCaption(Label::kSource, name);
+            view_.SetLabelCaption(Label::kDest, dirPaths_[i]);
+            platform_.ProcessMessages();
+            const std::string target = common::JoinPath(dirPaths_[i], name);
+            bool copy = true;
+            if (mark == "X" && platform_.GetAttributes(target) != platform::kInvalidAttributes) {
+                const std::string question = kOverwriteQuestionStart + name + kOverwriteQuestionEnd;
+                copy = platform_.Ask(question, "Confirm", platform::BoxIcon::kQuestion, {"&Yes", "&No"}) == 0;
+            }
+            if (copy) {
+                try {
+                    common::CopyFileInto(platform_, state_.TempDir + "\\" + name, dirPaths_[i]);
+                } catch (const std::exception&) {
+                    // The run goes on; the file is named in the report at the end.
+                    notInstalled_.push_back(target);
+                }
+                if (!NameUsedElsewhere(name, j)) platform_.DeleteFile(state_.TempDir + "\\" + name);
+                platform_.ProcessMessages();
+            }
+            RecordKey("UNINS", dirPaths_[i] + "\\" + name);
+        }
+    }
+}
+
+}  // namespace zuv::wizard

@@ -1,0 +1,117 @@
+#include "wizard/shortcuts.h"
+
+#include "common/routines.h"
+#include "wizard/install_engine.h"
+
+namespace zuv::wizard {
+
+using common::SplitAtChar;
+using common::Upper;
+
+TShortcuts::TShortcuts(platform::Platform& platform) : platform_(platform) { ScanFolderList(); }
+
+void TShortcuts::ScanFolderList() {
+    FolderList.clear();
+    const std::string programs = common::GetWindowsDir(platform_) + "\\Start Menu\\Programs\\";
+    for (const platform::FindEntry& entry : platform_.FindFiles(programs + "*.*")) {
+        if (entry.name.empty() || entry.name[0] == '.') continue;
+        if (Upper(entry.name).find(".LNK") != std::string::npos) continue;
+        FolderList.push_back(common::NamePart(entry.name));
+    }
+}
+
+void TShortcuts::CreateShortcut() {
+    const std::string windows = common::GetWindowsDir(platform_);
+    platform::ShellLink link;
+    link.target = RunProgram;
+    link.workingDir = common::DirPart(RunProgram);
+    link.iconPath = IconFile;
+    link.iconIndex = 0;
+    auto save = [&](const std::string& file) {
+        link.linkFile = file;
+        if (!platform_.CreateShellLink(link))
+            throw EShortcutError(common::Format("Unable to save shortcut %s", file));
+    };
+    auto saveInFolder = [&](const char* base) {
+        const std::string dir = windows + base + Folder + "\\";
+        if (!common::DirectoryExists(platform_, dir)) common::CreateDirPath(platform_, dir);
+        save(dir + ProgramName + ".lnk");
+    };
+    if (FolderDesktop || FolderStartMenu) {
+        if (FolderDesktop) {
+            saveInFolder("\\Desktop\\");
+            saveInFolder("\\Start Menu\\Programs\\");
+        }
+        if (FolderStartMenu) saveInFolder("\\Start Menu\\");
+    } else {
+        saveInFolder("\\Start Menu\\Programs\\");
+    }
+    if (Desktop) save(windows + "\\Desktop\\" + ProgramName + ".lnk");
+    if (StartMenu) save(windows + "\\Start Menu\\" + ProgramName + ".lnk");
+}
+
+namespace {
+
+// True when some item of a check list with exactly this text is checked.
+bool ItemChecked(const std::vector<std::string>& items, const std::vector<bool>& checked, const std::string& caption) {
+    for (size_t k = 0; k < items.size() && k < checked.size(); ++k)
+        if (items[k] == caption && checked[k]) return true;
+    return false;
+}
+
+}  // namespace
+
+// The engine's shortcut step: every DesktopList entry whose target names a directory entry,
+// grouped by directory order; the uninstall record first, then the .lnk files.
+void TInstallEngine::CreateShortcuts() {
+    const std::string& w = windowsDir_;
+    for (size_t i = 0; i < dirTags_.size(); ++i) {
+        for (const std::string& line : script_.DesktopList) {
+            std::string entry = line;
+            const std::string caption = SplitAtChar(entry, '~');
+            const std::string target = SplitAtChar(entry, '~');
+            const std::string desktopMark = SplitAtChar(entry, '~');
+            const std::string menuMark = SplitAtChar(entry, '~');
+            const std::string icon = SplitAtChar(entry, '~');
+            const std::string folder = SplitAtChar(entry, '~');
+            size_t gt = target.find('>');
+            const std::string targetTag = gt == std::string::npos ? std::string() : Upper(target.substr(0, gt + 1));
+            const std::string targetFile = gt == std::string::npos ? target : target.substr(gt + 1);
+            size_t igt = icon.find('>');
+            const std::string iconFile = igt == std::string::npos ? icon : icon.substr(igt + 1);
+            if (targetTag != dirTags_[i]) continue;
+
+            view_.SetLabelCaption(Label::kDest, folder);
+            Step();
+            platform_.ProcessMessages();
+
+            shortcuts_.Folder = folder;
+            shortcuts_.ProgramName = caption;
+            shortcuts_.RunProgram = dirPaths_[i] + "\\" + targetFile;
+            shortcuts_.IconFile = dirPaths_[i] + "\\" + iconFile;
+            shortcuts_.Desktop = desktopMark == "X" && ItemChecked(choices_.dkItems, choices_.dkChecked, caption);
+            shortcuts_.StartMenu = menuMark == "X" && ItemChecked(choices_.smItems, choices_.smChecked, caption);
+
+            if (shortcuts_.FolderDesktop) {
+                RecordKey("Folders", w + "\\Desktop\\" + folder);
+                RecordKey("UNINS", w + "\\Desktop\\" + folder + "\\" + caption + ".*");
+            }
+            if (shortcuts_.Desktop) RecordKey("UNINS", w + "\\Desktop\\" + caption + ".*");
+            if (shortcuts_.StartMenu) RecordKey("UNINS", w + "\\Start Menu\\" + caption + ".*");
+            if (shortcuts_.FolderStartMenu) {
+                RecordKey("Folders", w + "\\Start Menu\\" + folder);
+                RecordKey("UNINS", w + "\\Start Menu\\" + folder + "\\" + caption + ".*");
+            }
+            RecordKey("Folders", w + "\\Start Menu\\Programs\\" + folder);
+            RecordKey("UNINS", w + "\\Start Menu\\Programs\\" + folder + "\\" + caption + ".*");
+
+            try {
+                shortcuts_.CreateShortcut();
+            } catch (const std::exception&) {
+                // A shortcut that cannot be saved does not stop the install.
+            }
+        }
+    }
+}
+
+}  // namespace zuv::wizard

@@ -1,0 +1,155 @@
+// The engine's system entries: INI values, registry values, the AUTOEXEC.BAT block and the
+// uninstaller's registration.
+#include "common/exception.h"
+#include "common/routines.h"
+#include "wizard/install_engine.h"
+#include "wizard/text_lines.h"
+
+namespace zuv::wizard {
+
+using common::SplitAtChar;
+using common::Upper;
+
+namespace {
+
+// Bounds the tag replacement of an AUTOEXEC.BAT line: a directory whose path names its own
+// tag would otherwise be replaced forever.
+constexpr int kMaxAutoexecPasses = 64;
+
+// A key path as the registry takes it from its root: no leading or trailing "\".
+std::string RootedKeyPath(std::string path) {
+    size_t begin = path.find_first_not_of('\\');
+    if (begin == std::string::npos) return {};
+    path.erase(0, begin);
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+bool ReplaceFirst(std::string& text, const std::string& what, const std::string& with) {
+    if (what.empty()) return false;
+    size_t at = text.find(what);
+    if (at == std::string::npos) return false;
+    text.replace(at, what.size(), with);
+    return true;
+}
+
+}  // namespace
+
+void TInstallEngine::WriteIniAndRegistry() {
+    std::vector<std::string>& list = script_.IniSetupList;
+    // Expansion pass: a value or target that begins with a directory tag gets its directory.
+    for (size_t i = 0; i < dirTags_.size(); ++i) {
+        for (std::string& line : list) {
+            std::string entry = line;
+            std::string target = SplitAtChar(entry, '~');
+            std::string section = SplitAtChar(entry, '~');
+            std::string key = SplitAtChar(entry, '~');
+            std::string value = entry;
+            for (std::string* field : {&value, &target}) {
+                size_t gt = field->find('>');
+                if (gt == std::string::npos) continue;
+                if (Upper(field->substr(0, gt + 1)) == dirTags_[i])
+                    *field = dirPaths_[i] + "\\" + field->substr(gt + 1);
+            }
+            platform_.ProcessMessages();
+            line = target + "~" + section + "~" + key + "~" + value;
+        }
+    }
+    // Writing pass.
+    for (const std::string& line : list) {
+        std::string entry = line;
+        std::string target = SplitAtChar(entry, '~');
+        std::string section = SplitAtChar(entry, '~');
+        std::string key = SplitAtChar(entry, '~');
+        std::string value = entry;
+        if (Upper(target).find(".INI") != std::string::npos) {
+            Step();
+            const std::string file =
+                target.find('\\') != std::string::npos ? target : windowsDir_ + "\\" + target;
+            RecordKey("UNINS", file);
+            if (!platform_.WriteProfileString(section, &key, &value, file))
+                throw common::EInOutError(common::Format("Unable to write to %s", file));
+        } else {
+            Step();
+            WriteRegistryEntry(target, section, key, value);
+        }
+    }
+}
+
+void TInstallEngine::WriteRegistryEntry(const std::string& targetIn, const std::string& sectionIn,
+                                        const std::string& key, const std::string& value) {
+    std::string target = targetIn;
+    std::string section = sectionIn;
+    if (!section.empty() && section.back() == '\\') section.pop_back();
+    if ((target.empty() || target.back() != '\\') && (section.empty() || section.front() != '\\'))
+        section = "\\" + section;
+    RecordKey("Registry", target);
+
+    platform::RegRoot root = platform::RegRoot::kCurrentUser;
+    const std::string upper = Upper(target);
+    if (upper.compare(0, 5, "HKEY_") == 0) {
+        if (upper.find("HKEY_LOCAL_MACHINE") != std::string::npos) root = platform::RegRoot::kLocalMachine;
+        size_t slash = target.find('\\');
+        if (slash != std::string::npos) target.erase(0, slash + 1);
+    }
+    // The target is opened (and made) under the current user first, whatever the root.
+    const std::string userKey = RootedKeyPath(target);
+    if (!userKey.empty()) platform_.RegCreateKey(platform::RegRoot::kCurrentUser, userKey);
+
+    const std::string keyPath = RootedKeyPath(target + section);
+    if (!platform_.RegCreateKey(root, keyPath))
+        throw common::Exception(common::Format("Failed to create key %s", target + section));
+    if (!platform_.RegSetString(root, keyPath, key, value))
+        throw common::Exception(common::Format("Failed to set data for '%s'", key));
+}
+
+void TInstallEngine::UpdateAutoexec() {
+    Status("Copying Old Autoexec.bat to Autoexec.zuv");
+    const std::string batch = state_.SystemRoot + "autoexec.bat";
+    const std::string backup = state_.SystemRoot + "autoexec.zuv";
+    if (!ReadTextLines(platform_, batch, autoexec_))
+        throw common::EInOutError(common::Format("Cannot open file %s", batch));
+    if (!WriteTextLines(platform_, backup, autoexec_))
+        throw common::EInOutError(common::Format("Cannot create file %s", backup));
+    BuildAutoexecBlock(autoexec_);
+    Status("Updating Autoexec.bat file");
+    if (!WriteTextLines(platform_, batch, autoexec_))
+        throw common::EInOutError(common::Format("Cannot create file %s", batch));
+}
+
+void TInstallEngine::BuildAutoexecBlock(std::vector<std::string>& lines) {
+    lines.push_back("REM - Starting Tolvane Update");
+    for (const std::string& line : script_.AutoexecList) {
+        std::string u = Upper(line);
+        if (u.find("COPY ") != std::string::npos) u.insert(u.find("COPY") + 4, "/Y");
+        if (u.find('<') != std::string::npos) {
+            bool replaced = true;
+            for (int pass = 0; replaced && pass < kMaxAutoexecPasses; ++pass) {
+                replaced = ReplaceFirst(u, "<ROOT>", state_.SystemRoot);
+                for (size_t k = 0; k < dirTags_.size(); ++k) {
+                    if (dirTags_[k].empty() || u.find(dirTags_[k]) == std::string::npos) continue;
+                    replaced |= ReplaceFirst(u, dirTags_[k], common::GetShortName(platform_, dirPaths_[k]));
+                }
+            }
+        }
+        lines.push_back(u);
+    }
+    lines.push_back("REM - End of Tolvane");
+}
+
+void TInstallEngine::RegisterUninstaller() {
+    const std::string uninstaller = destinationDir_ + "\\uninstaller.exe";
+    if (!common::FileExists(platform_, uninstaller)) return;
+    const std::string& title = script_.Header.text;
+    const std::string keyPath = "\\Software\\Microsoft\\Windows\\currentversion\\uninstall\\" + title;
+    const std::string rooted = RootedKeyPath(keyPath);
+    const auto root = platform::RegRoot::kLocalMachine;
+    if (!platform_.RegCreateKey(root, rooted))
+        throw common::Exception(common::Format("Failed to create key %s", keyPath));
+    if (!platform_.RegSetString(root, rooted, "DisplayName", title))
+        throw common::Exception(common::Format("Failed to set data for '%s'", "DisplayName"));
+    if (!platform_.RegSetString(root, rooted, "UninstallString", uninstaller + " " + title))
+        throw common::Exception(common::Format("Failed to set data for '%s'", "UninstallString"));
+}
+
+}  // namespace zuv::wizard
