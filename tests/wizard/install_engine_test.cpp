@@ -213,6 +213,32 @@ TEST_F(EngineTest, FilesThatCouldNotBeInstalledAreReportedAndTheRunIsNotASuccess
     EXPECT_EQ(view.closes, 1);
 }
 
+TEST_F(EngineTest, TagListedTwiceRecordsBothTargetsAndReportsTheSecondCopy) {
+    script.DirectoriesList = {"<INSTALLDIR>~", "<SUB1>~One", "<SUB1>~Two"};
+    script.FilesList = {"ONCE.TXT~<SUB1>~"};
+    Temp("ONCE.TXT", "once");
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(platform.GetFile(std::string(kDest) + "\\One\\ONCE.TXT"), "once");
+    EXPECT_FALSE(platform.Exists(std::string(kDest) + "\\Two\\ONCE.TXT"));
+    EXPECT_TRUE(Record().HasKey("UNINS", std::string(kDest) + "\\Two\\ONCE.TXT"));
+    EXPECT_EQ(engine->NotInstalled(), (std::vector<std::string>{std::string(kDest) + "\\Two\\ONCE.TXT"}));
+}
+
+TEST_F(EngineTest, MalformedEntriesInEveryListNeitherCrashNorStopTheRun) {
+    platform.PutFile("C:\\autoexec.bat", "");
+    const std::vector<std::string> odd = {"", "~", "~~~", ">", "<", "<>~<>", "~~~~~~~~", "<SUB>~", "<<<>>>~>~>"};
+    script.DirectoriesList = odd;
+    script.DirectoriesList.push_back("<INSTALLDIR>~");
+    script.FilesList = odd;
+    script.DesktopList = odd;
+    script.AutoexecList = odd;
+    script.LaunchProgram = "<";
+    choices.radioButton1Checked = true;
+    Run();
+    EXPECT_TRUE(Errors().empty()) << (Errors().empty() ? "" : Errors()[0]);
+    EXPECT_EQ(view.closes, 1);
+}
+
 TEST_F(EngineTest, ScriptWithoutInstallDirIsRefusedBeforeAnythingChanges) {
     script.DirectoriesList = {"<WINDOWS>~", "<SUB1>~Data"};
     script.FilesList = {"A.TXT~<WINDOWS>~"};
