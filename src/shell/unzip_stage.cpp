@@ -47,6 +47,9 @@ void TUnzip::ExpandArchive() {
         common::CreateDirPath(platform_, state_.TempDir);
         common::CreateDirPath(platform_, request.SegTmpDir);
         expander_.ExpandSet(request);
+        // The gauge counts the listed files; extra or unlisted entries can leave it short,
+        // so a finished run shows it full.
+        SetProgress(max_);
     } catch (const EAbortedByUser&) {
         // The user has already said so; the shell ends with its cancellation message.
         wizard_.SetChoiceChecked(EndChoice::kReboot, false);

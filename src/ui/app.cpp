@@ -2,23 +2,15 @@
 
 #include "shell/caption.h"
 #include "ui/unzip_window.h"
+#include "wizard/wizard.h"
 
 namespace zuv::ui {
-namespace {
-
-wizard::Radio ToRadio(shell::EndChoice choice) {
-    switch (choice) {
-        case shell::EndChoice::kRadioButton1: return wizard::Radio::kRadioButton1;
-        case shell::EndChoice::kRadioButton2: return wizard::Radio::kRadioButton2;
-        case shell::EndChoice::kReboot: return wizard::Radio::kReboot;
-    }
-    return wizard::Radio::kReboot;
-}
-
-}  // namespace
-
-// The wizard's logic and the window's events (filled in when the wizard logic is joined).
-struct App::WizardParts {};
+// The wizard's logic over its window.
+struct App::WizardParts {
+    WizardParts(platform::Platform& platform, WizardWindow& window, shell::TMainSetup& setup)
+        : zuv(platform, window, setup.Script(), setup.State()) {}
+    wizard::TZUV zuv;
+};
 
 App::App(HINSTANCE instance, platform::Win32Platform& platform, shell::SetExpander& expander)
     : instance_(instance), platform_(platform), expander_(expander) {}
@@ -34,8 +26,26 @@ bool App::Create() {
     colors.TakeBackgroundColors(background_.MainScreen().Properties().FromColor(),
                                 background_.MainScreen().Properties().ToColor(), background_.SetupHeader().color);
     if (!wizardWindow_.Create(instance_, background_.Handle(), colors)) return false;
-    wizard_ = std::make_unique<WizardParts>();
     setup_ = std::make_unique<shell::TMainSetup>(platform_, *this, *this, *this);
+    wizard_ = std::make_unique<WizardParts>(platform_, wizardWindow_, *setup_);
+    wizard::TZUV& zuv = wizard_->zuv;
+    WizardWindow::Events wizardEvents;
+    wizardEvents.nextClick = [&zuv] { zuv.nextClick(); };
+    wizardEvents.backClick = [&zuv] { zuv.backClick(); };
+    wizardEvents.acceptClick = [&zuv] { zuv.acceptClick(); };
+    wizardEvents.declineClick = [&zuv] { zuv.declineClick(); };
+    wizardEvents.cancelClick = [&zuv] { zuv.cancelClick(); };
+    wizardEvents.installClick = [&zuv] { zuv.installClick(); };
+    wizardEvents.closeBox = [&zuv] { zuv.closeBox(); };
+    wizardEvents.formClose = [&zuv] { zuv.FormClose(); };
+    wizardEvents.mainDirChanged = [&zuv](const std::string& text) { zuv.MainDirChanged(text); };
+    wizardEvents.radioClicked = [&zuv](wizard::Radio radio) { zuv.RadioClicked(radio); };
+    wizardEvents.checkBoxClicked = [&zuv](wizard::CheckBox box, bool checked) { zuv.CheckBoxClicked(box, checked); };
+    wizardEvents.checkListItemClicked = [&zuv](wizard::CheckList list, int index, bool checked) {
+        zuv.CheckListItemClicked(list, index, checked);
+    };
+    wizardWindow_.SetEvents(wizardEvents);
+    zuv.FormCreate();
     BackgroundWindow::Events events;
     events.formShow = [this] { setup_->FormShow(); };
     events.timer1Timer = [this] { setup_->Timer1Timer(); };
@@ -59,25 +69,15 @@ void App::SetGradientColors(shell::Color from, shell::Color to) {
     background_.MainScreen().SetToColor(to);
 }
 
-void App::SetChoiceVisible(shell::EndChoice choice, bool visible) {
-    wizardWindow_.SetRadioVisible(ToRadio(choice), visible);
-}
+void App::SetChoiceVisible(shell::EndChoice choice, bool visible) { wizard_->zuv.SetChoiceVisible(choice, visible); }
 
-void App::SetChoiceEnabled(shell::EndChoice choice, bool enabled) {
-    wizardWindow_.SetRadioEnabled(ToRadio(choice), enabled);
-}
+void App::SetChoiceEnabled(shell::EndChoice choice, bool enabled) { wizard_->zuv.SetChoiceEnabled(choice, enabled); }
 
-void App::SetChoiceChecked(shell::EndChoice choice, bool checked) {
-    if (checked) {
-        for (auto c : {shell::EndChoice::kRadioButton1, shell::EndChoice::kRadioButton2, shell::EndChoice::kReboot})
-            if (c != choice) wizardWindow_.SetRadioChecked(ToRadio(c), false);
-    }
-    wizardWindow_.SetRadioChecked(ToRadio(choice), checked);
-}
+void App::SetChoiceChecked(shell::EndChoice choice, bool checked) { wizard_->zuv.SetChoiceChecked(choice, checked); }
 
-bool App::ChoiceChecked(shell::EndChoice choice) { return wizardWindow_.RadioChecked(ToRadio(choice)); }
+bool App::ChoiceChecked(shell::EndChoice choice) { return wizard_->zuv.ChoiceChecked(choice); }
 
-void App::nextClick() {}
+void App::nextClick() { wizard_->zuv.nextClick(); }
 
 void App::RunPreparation() {
     UnzipWindow window;
@@ -95,14 +95,9 @@ void App::RunPreparation() {
 }
 
 void App::RunWizard() {
-    WizardWindow::Events events;
-    events.cancelClick = events.closeBox = [this] {
-        setup_->State().Cancelled = true;
-        SetChoiceChecked(shell::EndChoice::kReboot, false);
-        wizardWindow_.Close();
-    };
-    wizardWindow_.SetEvents(events);
+    wizard_->zuv.FormShow();
     wizardWindow_.ShowModal();
+    setup_->InstallIncomplete = wizard_->zuv.InstallIncomplete;
 }
 
 }  // namespace zuv::ui

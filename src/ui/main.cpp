@@ -10,7 +10,7 @@
 
 #include "shell/unzip_stage.h"
 #include "ui/app.h"
-#include "ui/set_expander.h"
+#include "shell/segment_expander.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ int Run(HINSTANCE instance) {
                                                        ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     zuv::platform::Win32Platform platform(Parameters());
-    auto expander = zuv::ui::MakeSetExpander(platform);
+    auto expander = zuv::shell::MakeSegmentExpander(platform);
     zuv::ui::App app(instance, platform, *expander);
     if (!app.Create()) {
         MessageBoxA(nullptr, "Unable to create the setup window.", kApplicationTitle, MB_OK | MB_ICONERROR);

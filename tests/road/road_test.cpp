@@ -1,0 +1,183 @@
+// The whole road on the fake platform: a segment set built by the writers lies beside
+// install.exe and install.cfg; the main window's logic loads the script, the preparation
+// stage expands the set through the real segment reader, the wizard is clicked through and
+// the engine installs. Only the windows are stand-ins.
+#include <gtest/gtest.h>
+
+#include "archive/archive_writer.h"
+#include "archive/segment_writer.h"
+#include "common/ini_reader.h"
+#include "common/routines.h"
+#include "platform/fake/fake_platform.h"
+#include "shell/main_setup.h"
+#include "shell/segment_expander.h"
+#include "shell/unzip_stage.h"
+#include "wizard/recording_view.h"
+#include "wizard/wizard.h"
+
+using namespace zuv;
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+std::string Content(size_t size, uint32_t seed) {
+    std::string data(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        data[i] = static_cast<char>((i % 7 == 0) ? 'a' + i % 26 : (seed >> 16) & 0xFF);
+    }
+    return data;
+}
+
+struct Background : shell::BackgroundView {
+    int closes = 0;
+    void SetSetupHeader(const shell::TitleLine&) override {}
+    void SetSetupHeader2(const shell::TitleLine&) override {}
+    void SetGradientColors(shell::Color, shell::Color) override {}
+    void SetColor(shell::Color) override {}
+    void SetTimer1Enabled(bool) override {}
+    void Close() override { ++closes; }
+};
+
+struct UnzipScreen : shell::UnzipView {
+    int max = 0, progress = 0;
+    std::string label = "Setup is preparing";
+    std::string Label1Text() override { return label; }
+    void SetLabel1Text(const std::string& t) override { label = t; }
+    void SetGaugeColor(shell::Color) override {}
+    void SetGaugeRange(int, int b) override { max = b; }
+    void SetGaugeProgress(int p) override { progress = p; }
+    void SetCaptionColors(shell::Color, shell::Color, shell::Color) override {}
+    void SetTimer1Enabled(bool) override {}
+    void Close() override {}
+};
+
+struct Pictures : shell::PictureView {
+    std::string shown;
+    void HidePictures() override {}
+    bool LoadAnimated(const std::string& p, int& w, int& h) override {
+        shown = p, w = 96, h = 96;
+        return true;
+    }
+    bool LoadStill(const std::string& p, int& w, int& h) override {
+        shown = p, w = h = 105;
+        return true;
+    }
+    void PlacePanel(int, int, int, int) override {}
+    int MainScreenWidth() override { return 1024; }
+    int Header2Top() override { return 32; }
+    void Repaint() override {}
+};
+
+const char* kScript =
+    "[Setup - Main]\r\nInstall Dir=ZUV Hello\r\nLaunch=<INSTALLDIR>hello.exe\r\nFolder=ZUV Hello\r\n"
+    "Add to Program Files=1\r\nBitmap File=logo.gif\r\nHeader=ZUV Hello 1.0\r\n"
+    "[Directories]\r\nMain=<INSTALLDIR>~\r\nDocs=<SUB1>~docs\r\n"
+    "[Files]\r\nProgram=hello.exe~<INSTALLDIR>\r\nReadme=readme.txt~<SUB1>\r\nLicence=license.txt~<INSTALLDIR>\r\n"
+    "Picture=logo.gif~<INSTALLDIR>\r\n"
+    "[Desktop]\r\nHello=ZUV Hello~<INSTALLDIR>hello.exe~X~X~<INSTALLDIR>hello.exe~ZUV Hello\r\n"
+    "[INI - Setup]\r\nGreeting=<INSTALLDIR>hello.ini~Settings~Greeting~Hello from ZUV Setup!\r\n"
+    "Path=HKEY_LOCAL_MACHINE\\Software\\ZUV Example~Hello~Path~<INSTALLDIR>hello.exe\r\n";
+
+class Road : public ::testing::TestWithParam<uint8_t> {
+protected:
+    platform::FakePlatform fake;
+    std::map<std::string, std::string> product{{"hello.exe", Content(70000, 1)},
+                                               {"license.txt", "LICENCE\r\nUse it well.\r\n"},
+                                               {"readme.txt", Content(20000, 2)},
+                                               {"logo.gif", "GIF89a" + Content(3000, 3)}};
+
+    void PackSet(uint8_t method, uint32_t segmentSize) {
+        archive::TArchiveWriter writer(method);
+        archive::SetArchive arc;
+        arc.Template = "product\\*.*";
+        for (const auto& [name, data] : product) {
+            writer.Add("product\\" + name, Bytes(data));
+            arc.Files.push_back("product\\" + name);
+        }
+        arc.Archive = writer.Bytes();
+        auto segments = archive::SplitIntoSegments(archive::BuildSpanStream({arc}), segmentSize);
+        ASSERT_GE(segments.size(), 3u);
+        common::CreateDirPath(fake, "C:\\SETUP");
+        archive::WriteSegmentFiles(fake, "C:\\SETUP", "disk", segments);
+        fake.PutFile("C:\\SETUP\\install.exe", "MZ the setup program");
+        fake.PutFile("C:\\SETUP\\install.cfg", kScript);
+    }
+};
+
+TEST_P(Road, FromTheDisksToTheInstalledProgram) {
+    PackSet(GetParam(), 24000);
+    fake.SetParams({"C:\\SETUP"});
+    Background background;
+    wizard::testing::RecordingView wizardView;
+    UnzipScreen unzipScreen;
+    Pictures pictures;
+    auto expander = shell::MakeSegmentExpander(fake);
+    std::unique_ptr<shell::TMainSetup> setup;
+    std::unique_ptr<wizard::TZUV> zuv;
+
+    struct Stages : shell::Stages {
+        std::function<void()> preparation, wizard;
+        void RunPreparation() override { preparation(); }
+        void RunWizard() override { wizard(); }
+    } stages;
+    struct Choice : shell::WizardChoice {
+        wizard::TZUV* zuv = nullptr;
+        void SetChoiceVisible(shell::EndChoice c, bool v) override { zuv->SetChoiceVisible(c, v); }
+        void SetChoiceEnabled(shell::EndChoice c, bool v) override { zuv->SetChoiceEnabled(c, v); }
+        void SetChoiceChecked(shell::EndChoice c, bool v) override { zuv->SetChoiceChecked(c, v); }
+        bool ChoiceChecked(shell::EndChoice c) override { return zuv->ChoiceChecked(c); }
+        void nextClick() override { zuv->nextClick(); }
+    } choice;
+
+    setup = std::make_unique<shell::TMainSetup>(fake, background, choice, stages);
+    zuv = std::make_unique<wizard::TZUV>(fake, wizardView, setup->Script(), setup->State());
+    choice.zuv = zuv.get();
+    zuv->FormCreate();
+    stages.preparation = [&] {
+        shell::TUnzip unzip(fake, unzipScreen, pictures, *expander, setup->State(), setup->Script(), choice);
+        unzip.FormShow();
+        unzip.Timer1Timer();
+    };
+    stages.wizard = [&] {
+        zuv->FormShow();
+        zuv->nextClick();    // welcome
+        zuv->acceptClick();  // licence
+        zuv->nextClick();    // destination
+        zuv->nextClick();    // folders and shortcuts
+        zuv->installClick();
+        setup->InstallIncomplete = zuv->InstallIncomplete;
+    };
+
+    setup->FormShow();
+    setup->Timer1Timer();
+    EXPECT_EQ(fake.ShownTexts(), std::vector<std::string>{}) << "no message before the close";
+    EXPECT_EQ(unzipScreen.progress, unzipScreen.max);
+    EXPECT_EQ(unzipScreen.max, 7);
+    EXPECT_EQ(pictures.shown, "C:\\WINDOWS\\Temp\\z\\logo.gif");
+    setup->FormClose();
+
+    const std::string app = "C:\\Program Files\\ZUV Hello\\";
+    EXPECT_EQ(fake.GetFile(app + "hello.exe"), product["hello.exe"]);
+    EXPECT_EQ(fake.GetFile(app + "license.txt"), product["license.txt"]);
+    EXPECT_EQ(fake.GetFile(app + "docs\\readme.txt"), product["readme.txt"]);
+    EXPECT_EQ(fake.GetFile(app + "install.cfg"), kScript);
+    EXPECT_EQ(fake.GetFile(app + "install.exe"), "MZ the setup program");
+    EXPECT_TRUE(fake.Exists(app + "uninstall.cfg"));
+    EXPECT_EQ(common::IniFile(fake.GetFile(app + "hello.ini")).ReadString("Settings", "Greeting", ""),
+              "Hello from ZUV Setup!");
+    const auto* path = fake.FindValue(platform::RegRoot::kLocalMachine, "Software\\ZUV Example\\Hello", "Path");
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(common::Upper(path->text), common::Upper(app + "hello.exe"));
+    EXPECT_FALSE(fake.links.empty());
+    ASSERT_EQ(fake.launches.size(), 1u);
+    EXPECT_EQ(common::Upper(fake.launches[0].directory + fake.launches[0].file), common::Upper(app + "hello.exe"));
+    EXPECT_FALSE(fake.Exists("C:\\WINDOWS\\Temp\\z"));  // emptied at the close
+    EXPECT_TRUE(fake.exits.empty());
+    EXPECT_TRUE(fake.ShownTexts().empty());  // launched: no closing message
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, Road, ::testing::Values(archive::coNone, archive::coRLE, archive::coLZH5));
+
+}  // namespace
