@@ -30,11 +30,13 @@ void TUnzip::FormShow() {
 
 void TUnzip::Timer1Timer() {
     view_.SetTimer1Enabled(false);
+    if (closed_) return;
     state_.Cancelled = false;
     ExpandArchive();
 }
 
 void TUnzip::ExpandArchive() {
+    expanding_ = true;
     ExpandRequest request;
     request.SegBaseName = "disk";
     request.SegDir = state_.SourceDir;
@@ -137,6 +139,13 @@ void TUnzip::FormClick() {
     state_.Cancelled = true;
     wizard_.SetChoiceChecked(EndChoice::kReboot, false);
     CleanTempDir();
+    // Before the expansion has begun nothing else would end the stage: the window closes
+    // at once and its timer never starts the run.
+    if (!expanding_) {
+        closed_ = true;
+        view_.SetTimer1Enabled(false);
+        view_.Close();
+    }
 }
 
 void TUnzip::CleanTempDir() { CleanDirectory(platform_, state_.TempDir); }

@@ -81,6 +81,8 @@ private:
     WizardChoice& wizard_;
     std::string segFileName_;
     bool pictureShown_ = false;
+    bool expanding_ = false;
+    bool closed_ = false;
     int min_ = 0, max_ = 100, progress_ = 0;
 };
 

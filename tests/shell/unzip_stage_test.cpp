@@ -199,6 +199,19 @@ TEST_F(UnzipStageTest, AbortBeforeTheNextDiskAsksForNoMoreDisks) {
     EXPECT_TRUE(state.Cancelled);
 }
 
+TEST_F(UnzipStageTest, AbortDuringTheWaitClosesTheWindowBeforeAnythingIsExpanded) {
+    reader.files = {{"f0", "data"}};
+    unzip.FormShow();
+    fake.answers = {1};
+    unzip.FormClick();
+    EXPECT_EQ(view.closes, 1);
+    EXPECT_FALSE(view.timer);
+    unzip.Timer1Timer();  // a tick already queued starts nothing
+    EXPECT_TRUE(reader.landedAt.empty());
+    EXPECT_TRUE(state.Cancelled);
+    EXPECT_FALSE(choice.reboot);
+}
+
 TEST_F(UnzipStageTest, PictureShownOnceAnimatedOrStill) {
     script.BitmapFile = "logo.GIF";
     script.AlignCenter = true;
