@@ -1,0 +1,365 @@
+// The -lh5- encoder: lazy LZ77 parsing over an 8192-byte window, symbols gathered in a
+// 16384-byte block buffer, and per block Huffman codes limited to 16 bits.
+#include <cstring>
+#include <memory>
+
+#include "codecs/codec_io.h"
+#include "codecs/match_finder.h"
+
+namespace zuv::codecs {
+
+namespace {
+
+constexpr int kDicSize = 8192;
+constexpr int kMaxMatch = 256;
+constexpr int kThreshold = 3;
+constexpr int kNC = 510;
+constexpr int kNT = 19;
+constexpr int kNP = 14;
+constexpr int kNPT = kNT;  // the larger of the two short alphabets
+constexpr int kTBit = 5;
+constexpr int kCBit = 9;
+constexpr int kPBit = 4;
+constexpr int kBufSize = 16384;
+constexpr int kChainLimit = 1024;
+
+class Lzh5Encoder {
+public:
+    explicit Lzh5Encoder(CodecIO& io) : io_(io), finder_(io, kChainLimit) {
+        std::memset(cFreq_, 0, sizeof(cFreq_));
+        std::memset(pFreq_, 0, sizeof(pFreq_));
+    }
+
+    void Run() {
+        if (!finder_.Start(0, 0x20)) return;
+        int32_t matchPos = 0;
+        int matchLen = FindAndInsert(matchPos);
+        while (finder_.Remaining() > 0) {
+            int lastLen = matchLen;
+            int32_t lastPos = matchPos;
+            NextPosition();
+            matchLen = FindAndInsert(matchPos);
+            if (matchLen > lastLen || lastLen < kThreshold) {
+                Output(finder_.ByteAt(finder_.Position() - 1), 0);
+            } else {
+                Output(static_cast<unsigned>(lastLen + 253),
+                       static_cast<unsigned>((finder_.Position() - lastPos - 2) & (kDicSize - 1)));
+                while (--lastLen > 0) {
+                    NextPosition();
+                    matchLen = FindAndInsert(matchPos);
+                }
+            }
+        }
+        SendBlock();
+        PutBits(7, 0);
+    }
+
+private:
+    int FindAndInsert(int32_t& matchPos) {
+        int len = finder_.Remaining() > 0 ? finder_.Find(matchPos) : 0;
+        if (finder_.Remaining() >= 3) finder_.Insert(finder_.Position());
+        return len;
+    }
+
+    void NextPosition() { finder_.Advance(); }
+
+    void PutBits(int n, unsigned x) {
+        if (n == 0) return;
+        bitBuf_ = (bitBuf_ << n) | (x & ((1u << n) - 1));
+        bitCount_ += n;
+        while (bitCount_ >= 8) {
+            bitCount_ -= 8;
+            io_.CodecWriteByte(static_cast<uint8_t>(bitBuf_ >> bitCount_));
+        }
+    }
+
+    void Output(unsigned c, unsigned p) {
+        outputMask_ >>= 1;
+        if (outputMask_ == 0) {
+            outputMask_ = 0x80;
+            if (outputPos_ >= kBufSize - 24) {
+                SendBlock();
+                outputPos_ = 0;
+            }
+            cpos_ = outputPos_++;
+            buf_[cpos_] = 0;
+        }
+        buf_[outputPos_++] = static_cast<uint8_t>(c);
+        cFreq_[c]++;
+        if (c >= 256) {
+            buf_[cpos_] |= static_cast<uint8_t>(outputMask_);
+            buf_[outputPos_++] = static_cast<uint8_t>(p >> 8);
+            buf_[outputPos_++] = static_cast<uint8_t>(p);
+            int k = 0;
+            while (p) {
+                p >>= 1;
+                ++k;
+            }
+            pFreq_[k]++;
+        }
+    }
+
+    // --- Huffman code construction with lengths limited to 16 ---
+
+    void DownHeap(int i) {
+        int k = heap_[i];
+        int j;
+        while ((j = 2 * i) <= heapSize_) {
+            if (j < heapSize_ && freq_[heap_[j]] > freq_[heap_[j + 1]]) ++j;
+            if (freq_[k] <= freq_[heap_[j]]) break;
+            heap_[i] = heap_[j];
+            i = j;
+        }
+        heap_[i] = static_cast<int16_t>(k);
+    }
+
+    void CountLen(int i) {
+        if (i < n_) {
+            lenCnt_[depth_ < 16 ? depth_ : 16]++;
+        } else {
+            ++depth_;
+            CountLen(left_[i]);
+            CountLen(right_[i]);
+            --depth_;
+        }
+    }
+
+    void MakeLen(int root) {
+        for (int i = 0; i <= 16; ++i) lenCnt_[i] = 0;
+        depth_ = 0;
+        CountLen(root);
+        uint32_t cum = 0;
+        for (int i = 16; i > 0; --i) cum += lenCnt_[i] << (16 - i);
+        while (cum != (1u << 16)) {
+            lenCnt_[16]--;
+            for (int i = 15; i > 0; --i) {
+                if (lenCnt_[i] != 0) {
+                    lenCnt_[i]--;
+                    lenCnt_[i + 1] += 2;
+                    break;
+                }
+            }
+            --cum;
+        }
+        int s = 0;
+        for (int i = 16; i > 0; --i) {
+            for (uint32_t k = lenCnt_[i]; k > 0; --k) len_[sort_[s++]] = static_cast<uint8_t>(i);
+        }
+    }
+
+    static void MakeCode(int n, const uint8_t* len, uint16_t* code) {
+        uint32_t count[17] = {0};
+        for (int i = 0; i < n; ++i) count[len[i]]++;
+        uint16_t start[18];
+        start[1] = 0;
+        for (int i = 1; i <= 16; ++i) start[i + 1] = static_cast<uint16_t>((start[i] + count[i]) << 1);
+        for (int i = 0; i < n; ++i) code[i] = len[i] ? start[len[i]]++ : 0;
+    }
+
+    // Builds the code for `n` symbols; returns the root, which is a symbol (below n) when
+    // at most one symbol is used; that symbol then has length 0.
+    int MakeTree(int n, uint16_t* freqIn, uint8_t* lenOut, uint16_t* codeOut) {
+        n_ = n;
+        for (int i = 0; i < n; ++i) freq_[i] = freqIn[i];
+        len_ = lenOut;
+        heapSize_ = 0;
+        heap_[1] = 0;
+        for (int i = 0; i < n; ++i) {
+            lenOut[i] = 0;
+            if (freq_[i]) heap_[++heapSize_] = static_cast<int16_t>(i);
+        }
+        if (heapSize_ < 2) {
+            codeOut[heap_[1]] = 0;
+            return heap_[1];
+        }
+        for (int i = heapSize_ / 2; i >= 1; --i) DownHeap(i);
+        int sorted = 0;
+        int avail = n;
+        int k;
+        do {
+            int i = heap_[1];
+            if (i < n) sort_[sorted++] = static_cast<int16_t>(i);
+            heap_[1] = heap_[heapSize_--];
+            DownHeap(1);
+            int j = heap_[1];
+            if (j < n) sort_[sorted++] = static_cast<int16_t>(j);
+            k = avail++;
+            freq_[k] = freq_[i] + freq_[j];
+            heap_[1] = static_cast<int16_t>(k);
+            DownHeap(1);
+            left_[k] = static_cast<int16_t>(i);
+            right_[k] = static_cast<int16_t>(j);
+        } while (heapSize_ > 1);
+        MakeLen(k);
+        MakeCode(n, lenOut, codeOut);
+        return k;
+    }
+
+    // --- Block output ---
+
+    void CountTFreq() {
+        for (int i = 0; i < kNT; ++i) tFreq_[i] = 0;
+        int n = kNC;
+        while (n > 0 && cLen_[n - 1] == 0) --n;
+        int i = 0;
+        while (i < n) {
+            int k = cLen_[i++];
+            if (k == 0) {
+                int count = 1;
+                while (i < n && cLen_[i] == 0) {
+                    ++i;
+                    ++count;
+                }
+                if (count <= 2) tFreq_[0] = static_cast<uint16_t>(tFreq_[0] + count);
+                else if (count <= 18) tFreq_[1]++;
+                else if (count == 19) {
+                    tFreq_[0]++;
+                    tFreq_[1]++;
+                } else tFreq_[2]++;
+            } else {
+                tFreq_[k + 2]++;
+            }
+        }
+    }
+
+    void WritePtLen(int n, int nbit, int special) {
+        while (n > 0 && ptLen_[n - 1] == 0) --n;
+        PutBits(nbit, static_cast<unsigned>(n));
+        int i = 0;
+        while (i < n) {
+            int k = ptLen_[i++];
+            if (k <= 6) PutBits(3, static_cast<unsigned>(k));
+            else PutBits(k - 3, (1u << (k - 3)) - 2);
+            if (i == special) {
+                while (i < 6 && ptLen_[i] == 0) ++i;
+                PutBits(2, static_cast<unsigned>((i - 3) & 3));
+            }
+        }
+    }
+
+    void WriteCLen() {
+        int n = kNC;
+        while (n > 0 && cLen_[n - 1] == 0) --n;
+        PutBits(kCBit, static_cast<unsigned>(n));
+        int i = 0;
+        while (i < n) {
+            int k = cLen_[i++];
+            if (k == 0) {
+                int count = 1;
+                while (i < n && cLen_[i] == 0) {
+                    ++i;
+                    ++count;
+                }
+                if (count <= 2) {
+                    for (k = 0; k < count; ++k) PutBits(ptLen_[0], ptCode_[0]);
+                } else if (count <= 18) {
+                    PutBits(ptLen_[1], ptCode_[1]);
+                    PutBits(4, static_cast<unsigned>(count - 3));
+                } else if (count == 19) {
+                    PutBits(ptLen_[0], ptCode_[0]);
+                    PutBits(ptLen_[1], ptCode_[1]);
+                    PutBits(4, 15);
+                } else {
+                    PutBits(ptLen_[2], ptCode_[2]);
+                    PutBits(kCBit, static_cast<unsigned>(count - 20));
+                }
+            } else {
+                PutBits(ptLen_[k + 2], ptCode_[k + 2]);
+            }
+        }
+    }
+
+    void EncodeP(unsigned p) {
+        unsigned c = 0;
+        unsigned q = p;
+        while (q) {
+            q >>= 1;
+            ++c;
+        }
+        PutBits(ptLen_[c], ptCode_[c]);
+        if (c > 1) PutBits(static_cast<int>(c) - 1, p & (0xFFFFu >> (17 - c)));
+    }
+
+    void SendBlock() {
+        int root = MakeTree(kNC, cFreq_, cLen_, cCode_);
+        unsigned size = root >= kNC ? freq_[root] : cFreq_[root];
+        PutBits(16, size);
+        if (root >= kNC) {
+            CountTFreq();
+            int troot = MakeTree(kNT, tFreq_, ptLen_, ptCode_);
+            if (troot >= kNT) {
+                WritePtLen(kNT, kTBit, 3);
+            } else {
+                PutBits(kTBit, 0);
+                PutBits(kTBit, static_cast<unsigned>(troot));
+            }
+            WriteCLen();
+        } else {
+            PutBits(kTBit, 0);
+            PutBits(kTBit, 0);
+            PutBits(kCBit, 0);
+            PutBits(kCBit, static_cast<unsigned>(root));
+        }
+        int proot = MakeTree(kNP, pFreq_, ptLen_, ptCode_);
+        if (proot >= kNP) {
+            WritePtLen(kNP, kPBit, -1);
+        } else {
+            PutBits(kPBit, 0);
+            PutBits(kPBit, static_cast<unsigned>(proot));
+        }
+        int pos = 0;
+        unsigned flags = 0;
+        for (unsigned i = 0; i < size; ++i) {
+            if (i % 8 == 0) flags = buf_[pos++];
+            else flags <<= 1;
+            if (flags & 0x80) {
+                unsigned c = buf_[pos++] + 256u;
+                PutBits(cLen_[c], cCode_[c]);
+                unsigned k = static_cast<unsigned>(buf_[pos++]) << 8;
+                k += buf_[pos++];
+                EncodeP(k);
+            } else {
+                unsigned c = buf_[pos++];
+                PutBits(cLen_[c], cCode_[c]);
+            }
+        }
+        std::memset(cFreq_, 0, sizeof(cFreq_));
+        std::memset(pFreq_, 0, sizeof(pFreq_));
+    }
+
+    CodecIO& io_;
+    MatchFinder<kDicSize, kMaxMatch> finder_;
+    uint8_t buf_[kBufSize];
+    int outputPos_ = 0;
+    unsigned outputMask_ = 0;
+    int cpos_ = 0;
+    uint16_t cFreq_[kNC];
+    uint16_t pFreq_[kNP];
+    uint16_t tFreq_[kNT];
+    uint8_t cLen_[kNC];
+    uint16_t cCode_[kNC];
+    uint8_t ptLen_[kNPT];
+    uint16_t ptCode_[kNPT];
+    uint64_t bitBuf_ = 0;
+    int bitCount_ = 0;
+    // Tree construction scratch.
+    uint32_t freq_[2 * kNC];
+    int16_t left_[2 * kNC];
+    int16_t right_[2 * kNC];
+    int16_t heap_[kNC + 1];
+    int16_t sort_[kNC];
+    uint8_t* len_ = nullptr;
+    uint32_t lenCnt_[17];
+    int heapSize_ = 0;
+    int n_ = 0;
+    int depth_ = 0;
+};
+
+}  // namespace
+
+void CompressLZH5(CodecIO& io) {
+    auto encoder = std::make_unique<Lzh5Encoder>(io);
+    encoder->Run();
+}
+
+}  // namespace zuv::codecs
