@@ -356,7 +356,10 @@ int TCompress::TestArchiveStream(common::Stream& stream) {
         if (header.Method == coNone) {
             uint32_t expected = uint32_t(header.Checksum);
             if (header.LockLevel > 0) expected -= uint32_t(Key());
-            if (sink.sum != expected) throw EBadChecksum();
+            if (sink.sum != expected) {
+                if (header.LockLevel > 0) throw EInvalidKey();
+                throw EBadChecksum();
+            }
         }
         if (sink.written != uint64_t(uint32_t(header.ExpandedSize)) || header.ExpandedSize < 0 ||
             stream.Position() != dataStart + uint64_t(header.CompressedSize))

@@ -1,0 +1,186 @@
+// The zuv tool run as a program: pack, list, test and extract, refusals and exit statuses.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "archive/archive_writer.h"
+#include "archive/segment_writer.h"
+#include "archive_helpers.h"
+
+namespace zuv::archive {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zuv::archive::testing;
+
+class ToolTest : public ::testing::Test {
+protected:
+    fs::path dir;
+    std::string out, err;
+
+    void SetUp() override {
+        char name[] = "/tmp/zuv-tool-XXXXXX";
+        ASSERT_NE(::mkdtemp(name), nullptr);
+        dir = name;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    static std::string Slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void Write(const fs::path& p, const std::string& content) {
+        fs::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << content;
+    }
+    void Write(const fs::path& p, const std::vector<uint8_t>& content) { Write(p, std::string(content.begin(), content.end())); }
+    // Runs zuv with the arguments (already quoted where needed); stdin is not a terminal.
+    int Zuv(const std::string& arguments) {
+        std::string command = std::string("cd '") + dir.string() + "' && '" ZUV_BINARY_DIR "/zuv' " + arguments +
+                              " >stdout.txt 2>stderr.txt </dev/null";
+        int status = std::system(command.c_str());
+        out = Slurp(dir / "stdout.txt");
+        err = Slurp(dir / "stderr.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // A small product: loose files and one folder with a subfolder.
+    void MakeProduct() {
+        Write(dir / "in" / "setup.txt", std::string(30000, 'S') + "end");
+        std::vector<uint8_t> data = SampleData(70000, 9);
+        Write(dir / "in" / "prog" / "main.bin", data);
+        Write(dir / "in" / "prog" / "doc" / "read me.txt", "read me");
+        Write(dir / "in" / "prog" / "empty.dat", "");
+    }
+    void ExpectProductIn(const fs::path& root) {
+        EXPECT_EQ(Slurp(root / "setup.txt"), Slurp(dir / "in" / "setup.txt"));
+        EXPECT_EQ(Slurp(root / "prog" / "main.bin"), Slurp(dir / "in" / "prog" / "main.bin"));
+        EXPECT_EQ(Slurp(root / "prog" / "doc" / "read me.txt"), "read me");
+        EXPECT_TRUE(fs::is_regular_file(root / "prog" / "empty.dat"));
+    }
+};
+
+TEST_F(ToolTest, HelpVersionAndUsageErrors) {
+    EXPECT_EQ(Zuv("--help"), 0);
+    EXPECT_NE(out.find("zuv pack -o DIR"), std::string::npos);
+    EXPECT_EQ(Zuv("--version"), 0);
+    EXPECT_EQ(out, "zuv 1.0.0\n");
+    EXPECT_EQ(Zuv(""), 2);
+    EXPECT_EQ(Zuv("frobnicate"), 2);
+    EXPECT_EQ(Zuv("list"), 2);
+    EXPECT_EQ(Zuv("extract a b"), 2);
+    EXPECT_EQ(Zuv("test x --key zz"), 2);
+    EXPECT_EQ(Zuv("pack in"), 2);
+    EXPECT_EQ(Zuv("pack -o set --method zip in"), 2);
+    EXPECT_EQ(Zuv("list nothing-here"), 1);
+    EXPECT_EQ(err.find('\n'), err.size() - 1);  // one line
+}
+
+TEST_F(ToolTest, PackListTestExtractRoundTrip) {
+    MakeProduct();
+    for (const char* method : {"none", "rle", "lzh", "lh5"}) {
+        SCOPED_TRACE(method);
+        fs::remove_all(dir / "set");
+        fs::remove_all(dir / "out");
+        ASSERT_EQ(Zuv(std::string("pack -o set --segment-size 20000 --method ") + method +
+                      " in/setup.txt in/prog"), 0) << err;
+        EXPECT_TRUE(fs::exists(dir / "set" / "disk.003"));  // more than two segments
+        EXPECT_LE(fs::file_size(dir / "set" / "disk.001"), 20000u);
+        ASSERT_EQ(Zuv("list set"), 0) << err;
+        EXPECT_NE(out.find("Archive 1: *.*"), std::string::npos) << out;
+        EXPECT_NE(out.find("Archive 2: prog\\*.*"), std::string::npos) << out;
+        EXPECT_NE(out.find("doc\\read me.txt"), std::string::npos) << out;
+        EXPECT_NE(out.find("30003"), std::string::npos) << out;
+        ASSERT_EQ(Zuv("test set/disk.001"), 0) << err;
+        EXPECT_NE(out.find("4 files tested"), std::string::npos) << out;
+        ASSERT_EQ(Zuv("extract set -d out"), 0) << err;
+        ExpectProductIn(dir / "out");
+    }
+}
+
+TEST_F(ToolTest, FlatDropsStoredFolders) {
+    MakeProduct();
+    ASSERT_EQ(Zuv("pack -o set in/prog"), 0) << err;
+    ASSERT_EQ(Zuv("extract set/disk.001 -d flat --flat"), 0) << err;
+    EXPECT_EQ(Slurp(dir / "flat" / "read me.txt"), "read me");
+    EXPECT_TRUE(fs::is_regular_file(dir / "flat" / "main.bin"));
+    EXPECT_FALSE(fs::exists(dir / "flat" / "prog"));
+}
+
+TEST_F(ToolTest, KeyedSetsNeedTheKey) {
+    MakeProduct();
+    ASSERT_EQ(Zuv("pack -o set --key 4242 in/setup.txt"), 0) << err;
+    EXPECT_EQ(Zuv("test set --key 4242"), 0) << err;
+    EXPECT_EQ(Zuv("test set"), 1);
+    EXPECT_NE(err.find("File locked -- valid key required"), std::string::npos) << err;
+    EXPECT_EQ(Zuv("test set --key 4243"), 1);
+}
+
+TEST_F(ToolTest, DamageIsFoundByTest) {
+    MakeProduct();
+    ASSERT_EQ(Zuv("pack -o set --method none --segment-size 20000 in/setup.txt"), 0) << err;
+    std::string seg = Slurp(dir / "set" / "disk.002");
+    seg[seg.size() / 2] ^= 0x55;
+    Write(dir / "set" / "disk.002", seg);
+    EXPECT_EQ(Zuv("test set"), 1);
+    EXPECT_EQ(err, "zuv: Bad checksum during expansion -- data may be invalid\n");
+}
+
+TEST_F(ToolTest, MissingSegmentIsAnErrorWithoutTerminal) {
+    MakeProduct();
+    ASSERT_EQ(Zuv("pack -o set --segment-size 20000 --method none in/setup.txt in/prog"), 0) << err;
+    fs::remove(dir / "set" / "disk.002");
+    EXPECT_EQ(Zuv("extract set -d out"), 1);
+    EXPECT_EQ(err, "zuv: Unable to locate \"disk.002\" on this segment!\n");
+    EXPECT_EQ(Zuv("test set"), 1);
+}
+
+TEST_F(ToolTest, ContainerArchivesDirectly) {
+    TArchiveWriter w(coNone);
+    w.Add("dir\\inner.txt", Bytes("inner"), MakeDosDateTime(1999, 12, 31, 23, 58, 0));
+    w.Add("top.txt", Bytes("top"));
+    Write(dir / "plain.arc", w.Bytes());
+    ASSERT_EQ(Zuv("list plain.arc"), 0) << err;
+    EXPECT_NE(out.find("1999-12-31 23:58  dir\\inner.txt"), std::string::npos) << out;
+    ASSERT_EQ(Zuv("test plain.arc"), 0) << err;
+    ASSERT_EQ(Zuv("extract plain.arc -d x"), 0) << err;
+    EXPECT_EQ(Slurp(dir / "x" / "dir" / "inner.txt"), "inner");
+    EXPECT_EQ(Slurp(dir / "x" / "top.txt"), "top");
+    Write(dir / "junk.arc", "this is not an archive at all, not at all");
+    EXPECT_EQ(Zuv("test junk.arc"), 1);
+    EXPECT_EQ(err, "zuv: Can't recognize compressed file header\n");
+}
+
+TEST_F(ToolTest, NamesOutsideTheFolderAreRefused) {
+    TArchiveWriter w(coNone);
+    for (const char* name : {"..\\up.txt", "\\rooted.txt", "C:\\drive.txt", "a\\..\\..\\deep.txt", "ok.txt"})
+        w.Add(name, Bytes(name));
+    Write(dir / "evil.arc", w.Bytes());
+    EXPECT_EQ(Zuv("extract evil.arc -d box/inner"), 1);
+    for (const char* name : {"..\\up.txt", "\\rooted.txt", "C:\\drive.txt", "a\\..\\..\\deep.txt"})
+        EXPECT_NE(err.find(std::string("refused ") + name), std::string::npos) << name << "\n" << err;
+    EXPECT_EQ(Slurp(dir / "box" / "inner" / "ok.txt"), "ok.txt");
+    EXPECT_FALSE(fs::exists(dir / "box" / "up.txt"));
+    EXPECT_FALSE(fs::exists(dir / "deep.txt"));
+    EXPECT_FALSE(fs::exists("/rooted.txt"));
+    // The same through a set whose template climbs out.
+    std::vector<SetArchive> set(1);
+    set[0].Template = "..\\..\\*.*";
+    set[0].Files = {"ok.txt"};
+    set[0].Archive = w.Bytes();
+    fs::create_directories(dir / "set");
+    auto segments = SplitIntoSegments(BuildSpanStream(set), 100000);
+    for (size_t i = 0; i < segments.size(); ++i)
+        Write(dir / "set" / SegmentFileName("disk", uint16_t(i + 1)), segments[i]);
+    EXPECT_EQ(Zuv("extract set -d box2"), 0) << err;  // the climbing template is dropped
+    EXPECT_EQ(Slurp(dir / "box2" / "ok.txt"), "ok.txt");
+}
+
+}  // namespace
+}  // namespace zuv::archive
