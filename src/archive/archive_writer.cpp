@@ -25,7 +25,7 @@ uint32_t MakeDosDateTime(int year, int month, int day, int hour, int minute, int
 
 bool CompressBytes(uint8_t method, const std::vector<uint8_t>& data, std::vector<uint8_t>& stored) {
     if (method != coRLE && method != coLZH && method != coLZH5) return false;
-    if (!ZUV_ARCHIVE_HAVE_CODECS || data.empty()) return false;
+    if (data.empty()) return false;
     common::MemoryStream source(data);
     common::MemoryStream dest;
     codecs::CodecHost host;

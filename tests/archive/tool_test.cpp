@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "archive/archive_writer.h"
@@ -97,6 +98,8 @@ TEST_F(ToolTest, PackListTestExtractRoundTrip) {
         EXPECT_NE(out.find("Archive 2: prog\\*.*"), std::string::npos) << out;
         EXPECT_NE(out.find("doc\\read me.txt"), std::string::npos) << out;
         EXPECT_NE(out.find("30003"), std::string::npos) << out;
+        const std::map<std::string, std::string> ids = {{"none", "NON"}, {"rle", "RLE"}, {"lzh", "LZH"}, {"lh5", "LH5"}};
+        EXPECT_NE(out.find("  " + ids.at(method) + " "), std::string::npos) << out;
         ASSERT_EQ(Zuv("test set/disk.001"), 0) << err;
         EXPECT_NE(out.find("4 files tested"), std::string::npos) << out;
         ASSERT_EQ(Zuv("extract set -d out"), 0) << err;
