@@ -24,7 +24,7 @@ struct CodecResult {
     uint64_t sourcePosition = 0;
 };
 
-inline CodecResult Run(const Bytes& input, uint8_t method, bool expanding, int32_t expandedSize = 0,
+inline CodecResult RunMethod(const Bytes& input, uint8_t method, bool expanding, int32_t expandedSize = 0,
                        const CodecHost& host = CodecHost(), bool unmask = false) {
     common::MemoryStream source(input);
     common::MemoryStream dest;
@@ -37,12 +37,12 @@ inline CodecResult Run(const Bytes& input, uint8_t method, bool expanding, int32
 }
 
 inline CodecResult Compress(const Bytes& input, uint8_t method, const CodecHost& host = CodecHost()) {
-    return Run(input, method, false, int32_t(input.size()), host);
+    return RunMethod(input, method, false, int32_t(input.size()), host);
 }
 
 inline CodecResult Expand(const Bytes& packed, uint8_t method, int32_t expandedSize,
                           const CodecHost& host = CodecHost(), bool unmask = false) {
-    return Run(packed, method, true, expandedSize, host, unmask);
+    return RunMethod(packed, method, true, expandedSize, host, unmask);
 }
 
 inline uint32_t Sum(const Bytes& data) {
