@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The whole road as a user walks it: a set of at least three segments in one folder, install.exe
+# started from there, every wizard page, and the installed system checked afterwards (files
+# byte-exact, shortcuts, registry, INI, uninstall record). Screenshots of every stage land in
+# build/screenshots/road-*.png.
+#   install_happy_path.sh [SET_DIR]   (SET_DIR: a prepared set; packed here when omitted)
+source "$(dirname "$0")/lib.bash"
+wine_start
+set_dir=${1:-}
+if [ -z "$set_dir" ]; then
+  set_dir=$(mktemp -d)
+  build/native/zuv pack -o "$set_dir" --segment-size 16384 --method lh5 \
+    "$win/examples/hello.exe" examples/product/*
+  cp "$win/install.exe" examples/install.cfg "$set_dir/"
+fi
+segments=$(ls "$set_dir"/disk.* | wc -l)
+[ "$segments" -ge 3 ] || fail "the set has $segments segments, not three or more"
+
+W="ZUV32 - Setup"
+(cd "$set_dir" && "$WINE" install.exe >/dev/null 2>&1 &)
+drive wait "ZUV 32Bit Installer" 60 || fail "the background did not appear"
+drive wait "Preparing ZUV Setup" 30 || fail "the preparation window did not appear"
+shot road-1-preparation
+drive wait "$W" 120 || fail "the wizard did not appear"
+sleep 1; shot road-2-welcome
+drive click "$W" "Next" || fail "no Next on the welcome page"
+sleep 1; shot road-3-licence
+drive texts "$W" | grep -q "Accept" || fail "the licence page is not shown"
+drive click "$W" "Accept" || fail "no Accept"
+sleep 1; shot road-4-destination
+drive click "$W" "Next" || fail "no Next on the destination page"
+sleep 1; shot road-5-folders
+drive click "$W" "Next" || fail "no Next on the folders page"
+sleep 1; shot road-6-ready
+drive state "$W" "Launch Program after installed" | grep -q "^checked" || fail "launch is not preset"
+drive click "$W" "Install" || fail "no Install button"
+sleep 1; shot road-7-installing
+drive wait "ZUV Hello" 120 || fail "the installed program was not launched"
+shot road-8-launched
+drive texts "ZUV Hello" | grep -q "Hello from ZUV Setup!" || fail "the program did not read its INI greeting"
+drive click "ZUV Hello" "OK"
+drive gone "ZUV 32Bit Installer" 60 || fail "the setup did not end"
+
+c=$(wine_c)
+app="$c/Program Files/ZUV Hello"
+cmp "$app/hello.exe" "$win/examples/hello.exe" || fail "hello.exe differs"
+cmp "$app/license.txt" examples/product/license.txt || fail "license.txt differs"
+cmp "$app/docs/readme.txt" examples/product/readme.txt || fail "readme.txt differs"
+cmp "$app/install.cfg" examples/install.cfg || fail "install.cfg copy differs"
+[ -f "$app/install.exe" ] || fail "no install.exe copy"
+[ -f "$app/uninstall.cfg" ] || fail "no uninstall record"
+grep -q "Greeting=Hello from ZUV Setup!" "$app/hello.ini" || fail "INI entry missing"
+find "$c/windows" -iname "ZUV Hello.lnk" | grep -q . || fail "no shortcut"
+"$WINE" reg query 'HKLM\Software\ZUV Example\Hello' /v Path | tr -d '\r' | grep -qi "hello.exe" || fail "registry value missing"
+grep -qi "hello.exe" "$app/uninstall.cfg" || fail "the uninstall record does not list hello.exe"
+[ ! -d "$c/windows/Temp/z" ] || fail "TempDir was not cleaned"
+echo "happy path ok"
