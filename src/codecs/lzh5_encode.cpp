@@ -44,10 +44,14 @@ public:
             } else {
                 Output(static_cast<unsigned>(lastLen + 253),
                        static_cast<unsigned>((finder_.Position() - lastPos - 2) & (kDicSize - 1)));
-                while (--lastLen > 0) {
+                // Only the match at the last covered position is needed; the ones
+                // before it are just entered in the search structure.
+                while (--lastLen > 1) {
                     NextPosition();
-                    matchLen = FindAndInsert(matchPos);
+                    if (finder_.Remaining() >= 3) finder_.Insert(finder_.Position());
                 }
+                NextPosition();
+                matchLen = FindAndInsert(matchPos);
             }
         }
         SendBlock();
