@@ -17,7 +17,7 @@ constexpr int kNChar = 256 - kThreshold + kF;  // 314 leaves
 constexpr int kT = kNChar * 2 - 1;             // 627 nodes
 constexpr int kR = kT - 1;                     // root
 constexpr uint16_t kMaxFreq = 0x8000;
-constexpr int kChainLimit = 1024;
+constexpr int kChainLimit = kN;  // every window position: the longest match is exact
 
 // The position code's lengths for each upper-6-bit value, in order.
 int PositionCodeLength(int u) {
@@ -92,7 +92,7 @@ struct AdaptiveTree {
             uint16_t f = static_cast<uint16_t>(freq[i] + freq[i + 1]);
             freq[j] = f;
             int k = j - 1;
-            while (f < freq[k]) --k;
+            while (k >= 0 && f < freq[k]) --k;
             ++k;
             int l = j - k;
             std::memmove(&freq[k + 1], &freq[k], sizeof(freq[0]) * l);

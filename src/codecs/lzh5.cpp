@@ -258,7 +258,7 @@ private:
 }  // namespace
 
 void ExpandLZH5(CodecIO& io, int32_t expandedSize) {
-    if (expandedSize <= 0) return;
+    if (expandedSize == 0) return;
     auto decoder = std::make_unique<Lzh5Decoder>(io);
     decoder->Run(expandedSize);
 }

@@ -21,7 +21,7 @@ constexpr int kTBit = 5;
 constexpr int kCBit = 9;
 constexpr int kPBit = 4;
 constexpr int kBufSize = 16384;
-constexpr int kChainLimit = 1024;
+constexpr int kChainLimit = kDicSize;  // every window position: the longest match is exact
 
 class Lzh5Encoder {
 public:
