@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "codecs/codec_io.h"
+#include "codecs/huffman.h"
 #include "codecs/match_finder.h"
 
 namespace zuv::codecs {
@@ -103,102 +104,6 @@ private:
         }
     }
 
-    // --- Huffman code construction with lengths limited to 16 ---
-
-    void DownHeap(int i) {
-        int k = heap_[i];
-        int j;
-        while ((j = 2 * i) <= heapSize_) {
-            if (j < heapSize_ && freq_[heap_[j]] > freq_[heap_[j + 1]]) ++j;
-            if (freq_[k] <= freq_[heap_[j]]) break;
-            heap_[i] = heap_[j];
-            i = j;
-        }
-        heap_[i] = static_cast<int16_t>(k);
-    }
-
-    void CountLen(int i) {
-        if (i < n_) {
-            lenCnt_[depth_ < 16 ? depth_ : 16]++;
-        } else {
-            ++depth_;
-            CountLen(left_[i]);
-            CountLen(right_[i]);
-            --depth_;
-        }
-    }
-
-    void MakeLen(int root) {
-        for (int i = 0; i <= 16; ++i) lenCnt_[i] = 0;
-        depth_ = 0;
-        CountLen(root);
-        uint32_t cum = 0;
-        for (int i = 16; i > 0; --i) cum += lenCnt_[i] << (16 - i);
-        while (cum != (1u << 16)) {
-            lenCnt_[16]--;
-            for (int i = 15; i > 0; --i) {
-                if (lenCnt_[i] != 0) {
-                    lenCnt_[i]--;
-                    lenCnt_[i + 1] += 2;
-                    break;
-                }
-            }
-            --cum;
-        }
-        int s = 0;
-        for (int i = 16; i > 0; --i) {
-            for (uint32_t k = lenCnt_[i]; k > 0; --k) len_[sort_[s++]] = static_cast<uint8_t>(i);
-        }
-    }
-
-    static void MakeCode(int n, const uint8_t* len, uint16_t* code) {
-        uint32_t count[17] = {0};
-        for (int i = 0; i < n; ++i) count[len[i]]++;
-        uint16_t start[18];
-        start[1] = 0;
-        for (int i = 1; i <= 16; ++i) start[i + 1] = static_cast<uint16_t>((start[i] + count[i]) << 1);
-        for (int i = 0; i < n; ++i) code[i] = len[i] ? start[len[i]]++ : 0;
-    }
-
-    // Builds the code for `n` symbols; returns the root, which is a symbol (below n) when
-    // at most one symbol is used; that symbol then has length 0.
-    int MakeTree(int n, uint16_t* freqIn, uint8_t* lenOut, uint16_t* codeOut) {
-        n_ = n;
-        for (int i = 0; i < n; ++i) freq_[i] = freqIn[i];
-        len_ = lenOut;
-        heapSize_ = 0;
-        heap_[1] = 0;
-        for (int i = 0; i < n; ++i) {
-            lenOut[i] = 0;
-            if (freq_[i]) heap_[++heapSize_] = static_cast<int16_t>(i);
-        }
-        if (heapSize_ < 2) {
-            codeOut[heap_[1]] = 0;
-            return heap_[1];
-        }
-        for (int i = heapSize_ / 2; i >= 1; --i) DownHeap(i);
-        int sorted = 0;
-        int avail = n;
-        int k;
-        do {
-            int i = heap_[1];
-            if (i < n) sort_[sorted++] = static_cast<int16_t>(i);
-            heap_[1] = heap_[heapSize_--];
-            DownHeap(1);
-            int j = heap_[1];
-            if (j < n) sort_[sorted++] = static_cast<int16_t>(j);
-            k = avail++;
-            freq_[k] = freq_[i] + freq_[j];
-            heap_[1] = static_cast<int16_t>(k);
-            DownHeap(1);
-            left_[k] = static_cast<int16_t>(i);
-            right_[k] = static_cast<int16_t>(j);
-        } while (heapSize_ > 1);
-        MakeLen(k);
-        MakeCode(n, lenOut, codeOut);
-        return k;
-    }
-
     // --- Block output ---
 
     void CountTFreq() {
@@ -285,12 +190,12 @@ private:
     }
 
     void SendBlock() {
-        int root = MakeTree(kNC, cFreq_, cLen_, cCode_);
-        unsigned size = root >= kNC ? freq_[root] : cFreq_[root];
+        int root = huff_.MakeTree(kNC, cFreq_, cLen_, cCode_);
+        unsigned size = root >= kNC ? huff_.Frequency(root) : cFreq_[root];
         PutBits(16, size);
         if (root >= kNC) {
             CountTFreq();
-            int troot = MakeTree(kNT, tFreq_, ptLen_, ptCode_);
+            int troot = huff_.MakeTree(kNT, tFreq_, ptLen_, ptCode_);
             if (troot >= kNT) {
                 WritePtLen(kNT, kTBit, 3);
             } else {
@@ -304,7 +209,7 @@ private:
             PutBits(kCBit, 0);
             PutBits(kCBit, static_cast<unsigned>(root));
         }
-        int proot = MakeTree(kNP, pFreq_, ptLen_, ptCode_);
+        int proot = huff_.MakeTree(kNP, pFreq_, ptLen_, ptCode_);
         if (proot >= kNP) {
             WritePtLen(kNP, kPBit, -1);
         } else {
@@ -346,17 +251,7 @@ private:
     uint16_t ptCode_[kNPT];
     uint64_t bitBuf_ = 0;
     int bitCount_ = 0;
-    // Tree construction scratch.
-    uint32_t freq_[2 * kNC];
-    int16_t left_[2 * kNC];
-    int16_t right_[2 * kNC];
-    int16_t heap_[kNC + 1];
-    int16_t sort_[kNC];
-    uint8_t* len_ = nullptr;
-    uint32_t lenCnt_[17];
-    int heapSize_ = 0;
-    int n_ = 0;
-    int depth_ = 0;
+    HuffmanBuilder huff_;
 };
 
 }  // namespace
