@@ -49,6 +49,8 @@ void TUnzip::ExpandArchive() {
         common::CreateDirPath(platform_, state_.TempDir);
         common::CreateDirPath(platform_, request.SegTmpDir);
         expander_.ExpandSet(request);
+        // A picture that was the set's last file has had no later file to show it.
+        ShowPictureOnce();
         // The gauge counts the listed files; extra or unlisted entries can leave it short,
         // so a finished run shows it full.
         SetProgress(max_);
@@ -107,6 +109,10 @@ void TUnzip::SegCompEZ1CheckFile(std::string& filepath) {
     filepath = state_.TempDir + "\\" + common::NamePart(filepath);
     SetProgress(progress_ + 1);
     platform_.ProcessMessages();
+    ShowPictureOnce();
+}
+
+void TUnzip::ShowPictureOnce() {
     if (!script_.BitmapFile.empty() && !pictureShown_ &&
         common::FileExists(platform_, state_.TempDir + "\\" + script_.BitmapFile))
         ShowPicture();

@@ -71,6 +71,7 @@ private:
     void SetProgress(int progress);
     void CleanTempDir();
     void ShowPicture();
+    void ShowPictureOnce();
 
     platform::Platform& platform_;
     UnzipView& view_;

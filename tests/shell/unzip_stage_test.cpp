@@ -238,6 +238,14 @@ TEST_F(UnzipStageTest, PictureShownOnceAnimatedOrStill) {
     EXPECT_EQ(still.left, 800 - 135);
 }
 
+TEST_F(UnzipStageTest, APictureThatIsTheLastFileIsShownWhenTheRunEnds) {
+    script.BitmapFile = "logo.gif";
+    reader.files = {{"readme.txt", "x"}, {"logo.gif", "GIF89a"}};
+    unzip.Timer1Timer();
+    EXPECT_TRUE(unzip.PictureShown());
+    EXPECT_EQ(pictures.loaded, "C:\\WINDOWS\\Temp\\z\\logo.gif");
+}
+
 TEST_F(UnzipStageTest, AnUnreadablePictureEndsTheRun) {
     script.BitmapFile = "logo.bmp";
     pictures.loadFails = true;
