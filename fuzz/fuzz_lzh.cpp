@@ -1,5 +1,5 @@
 // Expands arbitrary bytes with the lzh method: the first three bytes pick the expanded
-// size (at most 1 MB), the rest is the compressed stream. Any input must end normally or
+// size (at most 256 KB), the rest is the compressed stream. Any input must end normally or
 // with the codec's own exception. Round-trips the input through the compressor as well.
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace zuv;
     if (size < 3) return 0;
-    int32_t expandedSize = int32_t((uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16) % (1u << 20));
+    const uint32_t picked = uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16;
+    const int32_t expandedSize = int32_t(picked % (1u << 18));
     std::vector<uint8_t> stream(data + 3, data + size);
     codecs::CodecHost host;
     uint32_t checksum = 0;
