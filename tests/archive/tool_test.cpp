@@ -1,5 +1,9 @@
 // The zuv tool run as a program: pack, list, test and extract, refusals and exit statuses.
+#include <poll.h>
+#include <signal.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -183,6 +187,54 @@ TEST_F(ToolTest, NamesOutsideTheFolderAreRefused) {
         Write(dir / "set" / SegmentFileName("disk", uint16_t(i + 1)), segments[i]);
     EXPECT_EQ(Zuv("extract set -d box2"), 0) << err;  // the climbing template is dropped
     EXPECT_EQ(Slurp(dir / "box2" / "ok.txt"), "ok.txt");
+}
+
+// On a terminal a missing segment is asked for: the folder typed is searched, and stays the
+// place where the following segments are looked for.
+TEST_F(ToolTest, MissingSegmentIsAskedForOnATerminal) {
+    MakeProduct();
+    ASSERT_EQ(Zuv("pack -o set --segment-size 20000 --method none in/setup.txt in/prog"), 0) << err;
+    ASSERT_TRUE(fs::exists(dir / "set" / "disk.004"));
+    fs::create_directories(dir / "moved");
+    fs::rename(dir / "set" / "disk.002", dir / "moved" / "disk.002");
+    int master = -1;
+    pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0) _exit(99);
+        execl(ZUV_BINARY_DIR "/zuv", "zuv", "extract", "set", "-d", "out", (char*)nullptr);
+        _exit(98);
+    }
+    const std::string answers[] = {(dir / "moved").string() + "\n", (dir / "set").string() + "\n"};
+    std::string seen;
+    size_t asked = 0;
+    for (;;) {
+        pollfd p{master, POLLIN, 0};
+        if (::poll(&p, 1, 20000) <= 0) break;
+        char buffer[512];
+        ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n <= 0) break;
+        seen.append(buffer, size_t(n));
+        size_t prompts = 0;
+        for (size_t at = seen.find("Folder holding"); at != std::string::npos; at = seen.find("Folder holding", at + 1))
+            ++prompts;
+        if (prompts > asked && asked < 2) {
+            ASSERT_EQ(::write(master, answers[asked].data(), answers[asked].size()), ssize_t(answers[asked].size()));
+            ++asked;
+        }
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == 0) {  // still waiting for an answer: a failure
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
+    ::close(master);
+    EXPECT_EQ(asked, 2u) << seen;
+    EXPECT_NE(seen.find("segment disk.002 is not in"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("segment disk.003 is not in"), std::string::npos) << seen;
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << seen;
+    ExpectProductIn(dir / "out");
 }
 
 }  // namespace

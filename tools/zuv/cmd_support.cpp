@@ -59,7 +59,7 @@ public:
         if (!candidate.empty() && candidate.back() != '\\' && candidate.back() != '/') candidate += '\\';
         uint32_t attributes = GetAttributes(candidate + name);
         if (attributes != platform::kInvalidAttributes && !(attributes & platform::kAttrDirectory)) return true;
-        std::fprintf(stderr, "zuv: segment %s is not in %s\nFolder holding %s (empty line to cancel): ",
+        std::fprintf(stderr, "\nzuv: segment %s is not in %s\nFolder holding %s (empty line to cancel): ",
                      name.c_str(), value.c_str(), name.c_str());
         std::fflush(stderr);
         std::string line;
