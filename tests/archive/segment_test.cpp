@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 
 #include "archive/archive_writer.h"
 #include "archive/segment.h"
 #include "archive/segment_writer.h"
 #include "archive_helpers.h"
+#include "common/routines.h"
 #include "platform/fake/fake_platform.h"
 
 namespace zuv::archive {
@@ -454,6 +457,107 @@ TEST_F(SegmentTest, ContainerErrorsPassThroughAndTemporaryGoes) {
     set[0].Archive[12] = 9;  // archive type
     PutSet(set);
     EXPECT_EQ(RunError(), "Archive type must be caMulti");
+    EXPECT_EQ(TempFiles(), 0u);
+}
+
+// A drive whose files can be swapped or damaged between the moments the reader opens them.
+class TrickyPlatform : public platform::FakePlatform {
+public:
+    // Called with the upper-cased path and the count of earlier opens of it; may return a
+    // replacement file.
+    std::function<std::unique_ptr<platform::File>(const std::string&, int, std::unique_ptr<platform::File>)> onOpen;
+    std::map<std::string, int> opens;
+    std::unique_ptr<platform::File> Open(const std::string& path, platform::OpenMode mode) override {
+        std::string key = common::Upper(path);
+        auto file = FakePlatform::Open(path, mode);
+        int earlier = opens[key]++;
+        return onOpen ? onOpen(key, earlier, std::move(file)) : std::move(file);
+    }
+};
+
+// A file that claims more bytes than it delivers.
+class ShortFile : public platform::File {
+public:
+    ShortFile(std::unique_ptr<platform::File> inner, uint64_t claimed) : inner_(std::move(inner)), claimed_(claimed) {}
+    uint32_t Read(void* b, uint32_t c) override { return inner_->Read(b, c); }
+    uint32_t Write(const void* b, uint32_t c) override { return inner_->Write(b, c); }
+    bool Seek(uint64_t p) override { return inner_->Seek(p); }
+    uint64_t Position() override { return inner_->Position(); }
+    uint64_t Size() override { return claimed_; }
+    bool SetDosDateTime(uint32_t d) override { return inner_->SetDosDateTime(d); }
+
+private:
+    std::unique_ptr<platform::File> inner_;
+    uint64_t claimed_;
+};
+
+class TrickySegmentTest : public ::testing::Test {
+protected:
+    TrickyPlatform fake;
+    TSegCompEZ seg{fake};
+    void SetUp() override {
+        seg.SetSegBaseName("disk");
+        seg.SetSegDir("C:\\set");
+        seg.SetSegTmpDir("C:\\tmp");
+        seg.SetSegPopUp(false);
+        fake.CreateDirectory("C:\\set");
+        WriteSegmentFiles(fake, "C:\\set", "disk", SplitAtSizes(BuildSpanStream(SampleSet()), {50}));
+        fake.opens.clear();
+    }
+    std::string RunError() {
+        try {
+            seg.ExpandSet();
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+        return "(no exception)";
+    }
+    size_t TempFiles() {
+        std::string host = fake.HostPath("C:\\tmp");
+        if (!std::filesystem::exists(host)) return 0;
+        return size_t(std::distance(std::filesystem::directory_iterator(host), {}));
+    }
+};
+
+TEST_F(TrickySegmentTest, SegmentChangedAfterItsCheck) {
+    fake.onOpen = [&](const std::string& key, int earlier, std::unique_ptr<platform::File> file) {
+        if (key == "C:\\SET\\DISK.002" && earlier == 1) fake.PutFile("C:\\set\\disk.002", "SSe");
+        return file;
+    };
+    EXPECT_EQ(RunError(), "(TSegCompress) Invalid Segment ID Header");
+    EXPECT_EQ(TempFiles(), 0u);
+}
+
+TEST_F(TrickySegmentTest, SegmentGoneAfterItsCheck) {
+    fake.onOpen = [&](const std::string& key, int earlier, std::unique_ptr<platform::File> file) {
+        if (key == "C:\\SET\\DISK.001" && earlier == 1) return std::unique_ptr<platform::File>();
+        return file;
+    };
+    EXPECT_EQ(RunError(), "(TSegCompress) Stream open failed");
+}
+
+TEST_F(TrickySegmentTest, SegmentDeliveringLessThanItsSizeEndsTheRun) {
+    fake.onOpen = [&](const std::string& key, int earlier, std::unique_ptr<platform::File> file) -> std::unique_ptr<platform::File> {
+        if (key == "C:\\SET\\DISK.001" && earlier == 1) return std::make_unique<ShortFile>(std::move(file), 1u << 30);
+        return file;
+    };
+    EXPECT_EQ(RunError(), "(TSegCompress) Segment read failed: disk.001 ended early");
+    EXPECT_EQ(TempFiles(), 0u);
+}
+
+TEST_F(TrickySegmentTest, CatalogueFileFailures) {
+    fake.onOpen = [&](const std::string& key, int, std::unique_ptr<platform::File> file) -> std::unique_ptr<platform::File> {
+        if (key == "C:\\TMP\\SEGCAT.$$$" && file && fake.Exists("C:\\tmp\\segcat.$$$") &&
+            !fake.GetFile("C:\\tmp\\segcat.$$$").empty())
+            return std::make_unique<ShortFile>(std::move(file), 1000);
+        return file;
+    };
+    // The catalogue claims more bytes than it holds: a record cannot be read.
+    EXPECT_EQ(RunError(), "(TSegCompress) Stream read failed");
+    EXPECT_EQ(TempFiles(), 0u);
+    fake.onOpen = nullptr;
+    fake.unopenable = {"C:\\TMP\\DISK.$A$"};
+    EXPECT_EQ(RunError(), "(TSegCompress) Stream open failed");
     EXPECT_EQ(TempFiles(), 0u);
 }
 
