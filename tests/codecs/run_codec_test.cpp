@@ -57,6 +57,28 @@ TEST(RunCodecStreams, ReadsAndWritesInWholeChunks) {
     EXPECT_EQ(checksum, Sum(data));
 }
 
+TEST(RunCodecStreams, ReadsFromTheCurrentPositionAndNoFurtherThanTheStoredSize) {
+    Bytes data = Prose(20000, 22);
+    for (uint8_t method : {uint8_t(coRLE), uint8_t(coLZH), uint8_t(coLZH5)}) {
+        CodecHost roomy;
+        roomy.CompressionMargin = -1000;
+        Bytes packed = Compress(data, method, roomy).output;
+        Bytes stored = Text("HEADER");
+        stored.insert(stored.end(), packed.begin(), packed.end());
+        Bytes tail = Random(5000, 23);
+        stored.insert(stored.end(), tail.begin(), tail.end());
+        common::MemoryStream source(stored);
+        source.Seek(6);
+        common::MemoryStream dest;
+        uint32_t checksum = 0;
+        RunCodec(CodecHost(), dest, source, int32_t(packed.size()), int32_t(data.size()), method, checksum, true,
+                 false);
+        EXPECT_EQ(source.Position(), 6 + packed.size()) << int(method);
+        EXPECT_TRUE(dest.data() == data) << int(method);
+        EXPECT_EQ(checksum, Sum(data));
+    }
+}
+
 TEST(RunCodecStreams, OtherMethodsReadAndWriteNothing) {
     for (uint8_t method : {uint8_t(0), uint8_t(3), uint8_t(5), uint8_t(255)}) {
         for (bool expanding : {true, false}) {
