@@ -254,6 +254,7 @@ void TSegCompress::ReadCatalogueEntry(TSegArc& arc) {
     OnCheckFile = [&](std::string& path, TCProcessMode) {
         std::string name = common::NamePart(path);
         path = (name.empty() || name == "." || name == "..") ? std::string() : tmpDir + name;
+        if (SameText(path, TempArchivePath)) path.clear();  // never over the archive being read
     };
     std::vector<std::string> written;
     try {

@@ -189,24 +189,17 @@ TEST_F(ToolTest, NamesOutsideTheFolderAreRefused) {
     EXPECT_EQ(Slurp(dir / "box2" / "ok.txt"), "ok.txt");
 }
 
-// On a terminal a missing segment is asked for: the folder typed is searched, and stays the
-// place where the following segments are looked for.
-TEST_F(ToolTest, MissingSegmentIsAskedForOnATerminal) {
-    MakeProduct();
-    ASSERT_EQ(Zuv("pack -o set --segment-size 20000 --method none in/setup.txt in/prog"), 0) << err;
-    ASSERT_TRUE(fs::exists(dir / "set" / "disk.004"));
-    fs::create_directories(dir / "moved");
-    fs::rename(dir / "set" / "disk.002", dir / "moved" / "disk.002");
+// Runs `zuv extract set -d out` on a pseudo-terminal, typing `answers` one by one at each
+// folder prompt; returns the exit status (-1 when it had to be stopped) and the text shown.
+int ExtractOnTerminal(const fs::path& dir, const std::vector<std::string>& answers, std::string& seen) {
     int master = -1;
     pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
-    ASSERT_GE(pid, 0);
+    if (pid < 0) return -2;
     if (pid == 0) {
         if (::chdir(dir.c_str()) != 0) _exit(99);
         execl(ZUV_BINARY_DIR "/zuv", "zuv", "extract", "set", "-d", "out", (char*)nullptr);
         _exit(98);
     }
-    const std::string answers[] = {(dir / "moved").string() + "\n", (dir / "set").string() + "\n"};
-    std::string seen;
     size_t asked = 0;
     for (;;) {
         pollfd p{master, POLLIN, 0};
@@ -218,22 +211,54 @@ TEST_F(ToolTest, MissingSegmentIsAskedForOnATerminal) {
         size_t prompts = 0;
         for (size_t at = seen.find("Folder holding"); at != std::string::npos; at = seen.find("Folder holding", at + 1))
             ++prompts;
-        if (prompts > asked && asked < 2) {
-            ASSERT_EQ(::write(master, answers[asked].data(), answers[asked].size()), ssize_t(answers[asked].size()));
+        if (prompts > asked) {
+            std::string answer = asked < answers.size() ? answers[asked] + "\n" : "\n";
+            if (::write(master, answer.data(), answer.size()) != ssize_t(answer.size())) break;
             ++asked;
         }
     }
     int status = 0;
-    if (::waitpid(pid, &status, WNOHANG) == 0) {  // still waiting for an answer: a failure
+    pid_t done = 0;
+    for (int i = 0; i < 100 && (done = ::waitpid(pid, &status, WNOHANG)) == 0; ++i) ::usleep(50000);
+    if (done == 0) {  // still waiting for an answer
         ::kill(pid, SIGKILL);
         ::waitpid(pid, &status, 0);
+        ::close(master);
+        return -1;
     }
     ::close(master);
-    EXPECT_EQ(asked, 2u) << seen;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// On a terminal a missing segment is asked for: the folder typed is searched, and stays the
+// place where the following segments are looked for.
+TEST_F(ToolTest, MissingSegmentIsAskedForOnATerminal) {
+    MakeProduct();
+    ASSERT_EQ(Zuv("pack -o set --segment-size 20000 --method none in/setup.txt in/prog"), 0) << err;
+    ASSERT_TRUE(fs::exists(dir / "set" / "disk.004"));
+    fs::create_directories(dir / "moved");
+    fs::rename(dir / "set" / "disk.002", dir / "moved" / "disk.002");
+    std::string seen;
+    EXPECT_EQ(ExtractOnTerminal(dir, {(dir / "moved").string(), (dir / "set").string()}, seen), 0) << seen;
     EXPECT_NE(seen.find("segment disk.002 is not in"), std::string::npos) << seen;
     EXPECT_NE(seen.find("segment disk.003 is not in"), std::string::npos) << seen;
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << seen;
+    ExpectProductIn(dir / "out");
+    // An empty answer cancels.
+    fs::remove_all(dir / "out");
+    seen.clear();
+    EXPECT_EQ(ExtractOnTerminal(dir, {""}, seen), 1) << seen;
+    EXPECT_NE(seen.find("Operation aborted by user"), std::string::npos) << seen;
+}
+
+TEST_F(ToolTest, WrongSegmentIsAskedForAgainOnATerminal) {
+    MakeProduct();
+    ASSERT_EQ(Zuv("pack -o set --segment-size 20000 --method none in/setup.txt in/prog"), 0) << err;
+    fs::create_directories(dir / "moved");
+    fs::rename(dir / "set" / "disk.002", dir / "moved" / "disk.002");
+    fs::copy_file(dir / "set" / "disk.003", dir / "set" / "disk.002");  // the wrong disk
+    std::string seen;
+    EXPECT_EQ(ExtractOnTerminal(dir, {(dir / "moved").string(), (dir / "set").string()}, seen), 0) << seen;
+    EXPECT_NE(seen.find("Incorrect segmented mounted!"), std::string::npos) << seen;
     ExpectProductIn(dir / "out");
 }
 

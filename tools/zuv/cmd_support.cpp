@@ -46,7 +46,8 @@ public:
             refused = first;
             return 1;  // Cancel
         }
-        std::fprintf(stderr, "zuv: %s\n", first.c_str());
+        std::fprintf(stderr, "\nzuv: %s\n", first.c_str());
+        mustAsk_ = true;
         return 0;  // OK: the folder is asked for again
     }
 
@@ -58,9 +59,13 @@ public:
         std::string candidate = value;
         if (!candidate.empty() && candidate.back() != '\\' && candidate.back() != '/') candidate += '\\';
         uint32_t attributes = GetAttributes(candidate + name);
-        if (attributes != platform::kInvalidAttributes && !(attributes & platform::kAttrDirectory)) return true;
-        std::fprintf(stderr, "\nzuv: segment %s is not in %s\nFolder holding %s (empty line to cancel): ",
-                     name.c_str(), value.c_str(), name.c_str());
+        bool present = attributes != platform::kInvalidAttributes && !(attributes & platform::kAttrDirectory);
+        // A segment found where it is expected is taken without a question; after a refusal
+        // (a wrong segment there) the user is asked.
+        if (present && !mustAsk_) return true;
+        mustAsk_ = false;
+        if (!present) std::fprintf(stderr, "\nzuv: segment %s is not in %s", name.c_str(), value.c_str());
+        std::fprintf(stderr, "\nFolder holding %s (empty line to cancel): ", name.c_str());
         std::fflush(stderr);
         std::string line;
         if (!std::getline(std::cin, line)) return false;
@@ -69,6 +74,9 @@ public:
         value = line.substr(0, 255);
         return true;
     }
+
+private:
+    bool mustAsk_ = false;
 };
 
 std::unique_ptr<platform::Platform> MakeToolPlatform() { return std::make_unique<ToolPlatform>(); }
