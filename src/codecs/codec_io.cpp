@@ -18,7 +18,12 @@ CodecIO::CodecIO(const CodecHost& host, common::Stream& dest, common::Stream& so
       in_(new uint8_t[kCodecChunk]),
       out_(new uint8_t[kCodecChunk]),
       remaining_(sourceSize < 0 ? 0 : sourceSize) {
-    budget_ = expanding ? 0x7FFFFFFF : sourceSize - host.CompressionMargin;
+    if (expanding) {
+        budget_ = 0x7FFFFFFF;
+    } else {
+        int64_t budget = int64_t(sourceSize) - host.CompressionMargin;
+        budget_ = static_cast<int32_t>(budget > 0x7FFFFFFF ? 0x7FFFFFFF : budget < 0 ? 0 : budget);
+    }
     maskOutput_ = !expanding && host.Key != 0;
     unmaskInput_ = expanding && host.Key != 0 && unmask;
     for (int i = 0; i < 4; ++i) key_[i] = static_cast<uint8_t>(host.Key >> (8 * i));
