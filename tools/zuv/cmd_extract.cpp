@@ -1,4 +1,5 @@
 // `zuv extract`: writes what a set or an archive holds below a folder, never outside it.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -105,9 +106,12 @@ int ExtractCommand(const std::vector<std::string>& args) {
             reader.SetKey(key);
             reader.SetMakeDirectories(true);
             reader.SetExceptionOnFileError(true);
+            archive::TArchiveList entries;
+            reader.ListArchiveFile(source.path, entries);
+            size_t done = 0;
             reader.OnCheckFile = [&](std::string& target, archive::TCProcessMode) {
                 extractor.Check(target, reader.TargetPath());
-                bar.Show(0, common::NamePart(target));
+                bar.Show(int(++done * 100 / std::max<size_t>(1, entries.size())), common::NamePart(target));
             };
             reader.ExpandArchiveFile(source.path, nullptr);
         } catch (const std::exception& e) {
