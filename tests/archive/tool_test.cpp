@@ -189,6 +189,17 @@ TEST_F(ToolTest, NamesOutsideTheFolderAreRefused) {
     EXPECT_EQ(Slurp(dir / "box2" / "ok.txt"), "ok.txt");
 }
 
+TEST_F(ToolTest, BaseNameComesFromTheSegmentFile) {
+    MakeProduct();
+    ASSERT_EQ(Zuv("pack -o set --base Data --method none --segment-size 20000 in/setup.txt"), 0) << err;
+    EXPECT_TRUE(fs::exists(dir / "set" / "data.002"));
+    EXPECT_FALSE(fs::exists(dir / "set" / "disk.001"));
+    ASSERT_EQ(Zuv("extract set/data.001 -d out"), 0) << err;
+    EXPECT_EQ(Slurp(dir / "out" / "setup.txt"), Slurp(dir / "in" / "setup.txt"));
+    EXPECT_EQ(Zuv("list set"), 1);  // a folder is read as disk.001, disk.002, ...
+    EXPECT_EQ(err, "zuv: no disk.001 in set\n");
+}
+
 // Runs `zuv extract set -d out` on a pseudo-terminal, typing `answers` one by one at each
 // folder prompt; returns the exit status (-1 when it had to be stopped) and the text shown.
 int ExtractOnTerminal(const fs::path& dir, const std::vector<std::string>& answers, std::string& seen) {
