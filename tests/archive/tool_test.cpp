@@ -168,11 +168,13 @@ TEST_F(ToolTest, NamesOutsideTheFolderAreRefused) {
     TArchiveWriter w(coNone);
     for (const char* name : {"..\\up.txt", "\\rooted.txt", "C:\\drive.txt", "a\\..\\..\\deep.txt", "ok.txt"})
         w.Add(name, Bytes(name));
+    w.Add(std::string("nul\0..", 6), Bytes("nul"));
     Write(dir / "evil.arc", w.Bytes());
     EXPECT_EQ(Zuv("extract evil.arc -d box/inner"), 1);
     for (const char* name : {"..\\up.txt", "\\rooted.txt", "C:\\drive.txt", "a\\..\\..\\deep.txt"})
         EXPECT_NE(err.find(std::string("refused ") + name), std::string::npos) << name << "\n" << err;
     EXPECT_EQ(Slurp(dir / "box" / "inner" / "ok.txt"), "ok.txt");
+    EXPECT_FALSE(fs::exists(dir / "box" / "inner" / "nul"));
     EXPECT_FALSE(fs::exists(dir / "box" / "up.txt"));
     EXPECT_FALSE(fs::exists(dir / "deep.txt"));
     EXPECT_FALSE(fs::exists("/rooted.txt"));

@@ -13,10 +13,11 @@ namespace zuv::tool {
 namespace {
 
 // A stored path that stays below the folder it is expanded into: not rooted, no drive, no
-// ".." component, no colon anywhere (alternate data streams).
+// ".." component, no colon anywhere (alternate data streams), no NUL byte (the system would
+// cut the name there).
 bool SafeRelative(const std::string& path) {
     if (path.empty() || path[0] == '\\' || path[0] == '/') return false;
-    if (path.find(':') != std::string::npos) return false;
+    if (path.find(':') != std::string::npos || path.find('\0') != std::string::npos) return false;
     size_t start = 0;
     while (start <= path.size()) {
         size_t end = path.find_first_of("\\/", start);
