@@ -14,7 +14,10 @@
 #include <sstream>
 
 #include "archive/archive_writer.h"
+#include "archive/segment.h"
 #include "archive/segment_writer.h"
+#include "common/routines.h"
+#include "platform/host.h"
 #include "archive_helpers.h"
 
 namespace zuv::archive {
@@ -200,6 +203,31 @@ TEST_F(ToolTest, BaseNameComesFromTheSegmentFile) {
     EXPECT_EQ(Slurp(dir / "out" / "setup.txt"), Slurp(dir / "in" / "setup.txt"));
     EXPECT_EQ(Zuv("list set"), 1);  // a folder is read as disk.001, disk.002, ...
     EXPECT_EQ(err, "zuv: no disk.001 in set\n");
+}
+
+// The set `zuv pack` makes is read the way the setup program reads it: base name "disk",
+// every file redirected to its bare name in one folder.
+TEST_F(ToolTest, PackedSetReadsLikeTheSetupReadsIt) {
+    MakeProduct();
+    ASSERT_EQ(Zuv("pack -o set --segment-size 24000 --method lh5 in/setup.txt in/prog"), 0) << err;
+    auto platform = platform::MakeHostPlatform();
+    TSegCompEZ reader(*platform);
+    reader.SetSegBaseName("disk");
+    reader.SetSegDir((dir / "set").string());
+    reader.SetSegTmpDir((dir / "tmp").string());
+    reader.SetSegPopUp(false);
+    const std::string target = (dir / "target").string();
+    fs::create_directories(target);
+    std::vector<std::string> befores;
+    reader.OnSegBefore = [&](TSegMode, const std::string& name, uint16_t) { befores.push_back(name); };
+    reader.OnCheckFile = [&](std::string& path, TCProcessMode) { path = target + "\\" + common::NamePart(path); };
+    reader.ExpandSet();
+    EXPECT_EQ(befores.front(), "disk.001");
+    EXPECT_EQ(Slurp(dir / "target" / "setup.txt"), Slurp(dir / "in" / "setup.txt"));
+    EXPECT_EQ(Slurp(dir / "target" / "main.bin"), Slurp(dir / "in" / "prog" / "main.bin"));
+    EXPECT_EQ(Slurp(dir / "target" / "read me.txt"), "read me");
+    EXPECT_TRUE(fs::is_regular_file(dir / "target" / "empty.dat"));
+    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 }
 
 // Runs `zuv extract set -d out` on a pseudo-terminal, typing `answers` one by one at each
