@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "codecs/codec_io.h"
-#include "codecs/match_finder.h"
 
 namespace zuv::codecs {
 
@@ -17,7 +16,6 @@ constexpr int kNChar = 256 - kThreshold + kF;  // 314 leaves
 constexpr int kT = kNChar * 2 - 1;             // 627 nodes
 constexpr int kR = kT - 1;                     // root
 constexpr uint16_t kMaxFreq = 0x8000;
-constexpr int kChainLimit = kN;  // every window position: the longest match is exact
 
 // The position code's lengths for each upper-6-bit value, in order.
 int PositionCodeLength(int u) {
@@ -226,35 +224,181 @@ private:
     int bitCount_ = 0;
 };
 
-class LzhEncoder {
+// Match search over the window: binary search trees of window positions, ordered by the
+// 60 bytes from each position. A position's tree is chosen by its first byte and a 4-bit
+// hash of the next two. Each node keeps how many leading bytes it shares with its parent,
+// so that a descent compares from the first byte that may differ.
+class LzhTrees {
 public:
-    explicit LzhEncoder(CodecIO& io) : io_(io), finder_(io, kChainLimit) {}
+    static constexpr int kNil = kN;
+    static constexpr int kRoots = 4096;
 
-    void Run() {
-        if (!finder_.Start(kN - kF, 0x20)) return;
-        tree_.ResetAdaptiveTree();
-        int32_t r = finder_.Position();
-        for (int i = kF; i >= 1; --i) finder_.Insert(r - i);
-        while (finder_.Remaining() > 0) {
-            int32_t matchPos = 0;
-            int len = finder_.Find(matchPos);
-            if (len > finder_.Remaining()) len = finder_.Remaining();
-            if (len <= kThreshold) {
-                len = 1;
-                EncodeChar(finder_.ByteAt(finder_.Position()));
-            } else {
-                EncodeChar(static_cast<unsigned>(255 - kThreshold + len));
-                EncodePosition(static_cast<unsigned>((finder_.Position() - matchPos - 1) & (kN - 1)));
+    LzhTrees() {
+        for (int i = kN + 1; i <= kN + kRoots; ++i) rson_[i] = kNil;
+        for (int i = 0; i < kN; ++i) dad_[i] = kNil;
+    }
+
+    // Enters position r (whose 60 bytes are in `text`) and returns the longest match
+    // among the positions met on the way down, 0 when it is shorter than 3. Among equally
+    // long matches the smallest position value (the nearest) is kept. A 60-byte match
+    // takes the older node's place.
+    int Insert(const uint8_t* text, int r, unsigned& matchPosition) {
+        const uint8_t* key = text + r;
+        unsigned h = static_cast<unsigned>(key[1] ^ key[2]);
+        h = (h ^ (h >> 4)) & 15;
+        int p = kN + 1 + key[0] + 256 * static_cast<int>(h);
+        int cmp = 1;
+        int i = 1;  // bytes known equal between the key and p
+        int matchLength = 0;
+        rson_[r] = lson_[r] = kNil;
+        for (;;) {
+            int next = cmp >= 0 ? rson_[p] : lson_[p];
+            if (next == kNil) {
+                if (cmp >= 0) rson_[p] = static_cast<uint16_t>(r);
+                else lson_[p] = static_cast<uint16_t>(r);
+                dad_[r] = static_cast<uint16_t>(p);
+                same_[r] = static_cast<uint8_t>(p > kN ? 1 : i);
+                return matchLength;
             }
-            for (int k = 0; k < len; ++k) {
-                if (finder_.Remaining() >= 3) finder_.Insert(finder_.Position());
-                finder_.Advance();
+            if (same_[next] < i) i = same_[next];
+            p = next;
+            for (; i < kF; ++i) {
+                if ((cmp = key[i] - text[p + i]) != 0) break;
+            }
+            if (i > kThreshold) {
+                unsigned c = ((static_cast<unsigned>(r - p)) & (kN - 1)) - 1;
+                if (i > matchLength) {
+                    matchPosition = c;
+                    if ((matchLength = i) >= kF) break;
+                } else if (i == matchLength && c < matchPosition) {
+                    matchPosition = c;
+                }
             }
         }
+        // r replaces p, which holds the same 60 bytes.
+        dad_[r] = dad_[p];
+        lson_[r] = lson_[p];
+        rson_[r] = rson_[p];
+        same_[r] = same_[p];
+        dad_[lson_[p]] = static_cast<uint16_t>(r);
+        dad_[rson_[p]] = static_cast<uint16_t>(r);
+        if (rson_[dad_[p]] == p) rson_[dad_[p]] = static_cast<uint16_t>(r);
+        else lson_[dad_[p]] = static_cast<uint16_t>(r);
+        dad_[p] = kNil;
+        return matchLength;
+    }
+
+    // Takes position p out of its tree (nothing when it is not in one).
+    void Delete(const uint8_t* text, int p) {
+        if (dad_[p] == kNil) return;
+        int q;
+        int moved = kNil;  // a node that went up to q's old parent
+        if (rson_[p] == kNil) {
+            q = lson_[p];
+        } else if (lson_[p] == kNil) {
+            q = rson_[p];
+        } else {
+            // Both children: p's predecessor takes its place.
+            q = lson_[p];
+            if (rson_[q] != kNil) {
+                do {
+                    q = rson_[q];
+                } while (rson_[q] != kNil);
+                moved = lson_[q];
+                rson_[dad_[q]] = lson_[q];
+                dad_[lson_[q]] = dad_[q];
+                lson_[q] = lson_[p];
+                dad_[lson_[p]] = static_cast<uint16_t>(q);
+            }
+            rson_[q] = rson_[p];
+            dad_[rson_[p]] = static_cast<uint16_t>(q);
+        }
+        dad_[q] = dad_[p];
+        if (rson_[dad_[p]] == p) rson_[dad_[p]] = static_cast<uint16_t>(q);
+        else lson_[dad_[p]] = static_cast<uint16_t>(q);
+        dad_[p] = kNil;
+        if (q != kNil) {
+            Share(text, q);
+            Share(text, lson_[q]);
+            Share(text, rson_[q]);
+        }
+        Share(text, moved);
+    }
+
+private:
+    // Recounts the leading bytes node x shares with its parent.
+    void Share(const uint8_t* text, int x) {
+        if (x == kNil) return;
+        int d = dad_[x];
+        if (d > kN) {
+            same_[x] = 1;
+            return;
+        }
+        int i = 1;
+        while (i < kF && text[x + i] == text[d + i]) ++i;
+        same_[x] = static_cast<uint8_t>(i);
+    }
+
+    uint16_t lson_[kN + 1];
+    uint16_t rson_[kN + 1 + kRoots];
+    uint16_t dad_[kN + 1];
+    uint8_t same_[kN + 1];
+};
+
+class LzhEncoder {
+public:
+    explicit LzhEncoder(CodecIO& io) : io_(io) {}
+
+    void Run() {
+        // The window starts as spaces; what follows the first input bytes, and the copy of
+        // the window's start behind its end, start as zeros.
+        std::memset(text_, 0, sizeof(text_));
+        std::memset(text_, 0x20, kN - kF);
+        int r = kN - kF;
+        int s = 0;
+        int len = 0;
+        uint8_t c;
+        while (len < kF && ReadByte(c)) text_[r + len++] = c;
+        if (len == 0) return;
+        tree_.ResetAdaptiveTree();
+        for (int i = 1; i <= kF; ++i) trees_->Insert(text_, r - i, matchPosition_);
+        int matchLength = trees_->Insert(text_, r, matchPosition_);
+        do {
+            if (matchLength > len) matchLength = len;
+            if (matchLength <= kThreshold) {
+                matchLength = 1;
+                EncodeChar(text_[r]);
+            } else {
+                EncodeChar(static_cast<unsigned>(255 - kThreshold + matchLength));
+                EncodePosition(matchPosition_);
+            }
+            int last = matchLength;
+            int i = 0;
+            for (; i < last && ReadByte(c); ++i) {
+                trees_->Delete(text_, s);
+                text_[s] = c;
+                if (s < kF - 1) text_[s + kN] = c;
+                s = (s + 1) & (kN - 1);
+                r = (r + 1) & (kN - 1);
+                matchLength = trees_->Insert(text_, r, matchPosition_);
+            }
+            while (i++ < last) {
+                trees_->Delete(text_, s);
+                s = (s + 1) & (kN - 1);
+                r = (r + 1) & (kN - 1);
+                if (--len) matchLength = trees_->Insert(text_, r, matchPosition_);
+            }
+        } while (len > 0);
         if (bitCount_ > 0) io_.CodecWriteByte(static_cast<uint8_t>(bitBuf_ << (8 - bitCount_)));
     }
 
 private:
+    bool ReadByte(uint8_t& c) {
+        if (io_.InputExhausted) return false;
+        c = io_.CodecReadByte();
+        return !io_.InputExhausted;
+    }
+
     void PutBits(int n, unsigned x) {
         bitBuf_ = (bitBuf_ << n) | (x & ((1u << n) - 1));
         bitCount_ += n;
@@ -291,8 +435,10 @@ private:
     }
 
     CodecIO& io_;
-    MatchFinder<kN, kF> finder_;
     AdaptiveTree tree_;
+    std::unique_ptr<LzhTrees> trees_ = std::make_unique<LzhTrees>();
+    uint8_t text_[kN + kF - 1];
+    unsigned matchPosition_ = 0;
     uint32_t bitBuf_ = 0;
     int bitCount_ = 0;
 };
