@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "codecs/codec_io.h"
+#include "codecs/lzh_trees.h"
 
 namespace zuv::codecs {
 
@@ -233,7 +234,7 @@ public:
     static constexpr int kNil = kN;
     static constexpr int kRoots = 4096;
 
-    LzhTrees() {
+    explicit LzhTrees(LzhRoots roots) : hashed_(roots == LzhRoots::Hashed) {
         for (int i = kN + 1; i <= kN + kRoots; ++i) rson_[i] = kNil;
         for (int i = 0; i < kN; ++i) dad_[i] = kNil;
     }
@@ -245,7 +246,7 @@ public:
     int Insert(const uint8_t* text, int r, unsigned& matchPosition) {
         const uint8_t* key = text + r;
         unsigned h = static_cast<unsigned>(key[1] ^ key[2]);
-        h = (h ^ (h >> 4)) & 15;
+        h = hashed_ ? (h ^ (h >> 4)) & 15 : 0;
         int p = kN + 1 + key[0] + 256 * static_cast<int>(h);
         int cmp = 1;
         int i = 1;  // bytes known equal between the key and p
@@ -343,11 +344,12 @@ private:
     uint16_t rson_[kN + 1 + kRoots];
     uint16_t dad_[kN + 1];
     uint8_t same_[kN + 1];
+    bool hashed_;
 };
 
 class LzhEncoder {
 public:
-    explicit LzhEncoder(CodecIO& io) : io_(io) {}
+    LzhEncoder(CodecIO& io, LzhRoots roots) : io_(io), trees_(std::make_unique<LzhTrees>(roots)) {}
 
     void Run() {
         // The window starts as spaces; what follows the first input bytes, and the copy of
@@ -436,7 +438,7 @@ private:
 
     CodecIO& io_;
     AdaptiveTree tree_;
-    std::unique_ptr<LzhTrees> trees_ = std::make_unique<LzhTrees>();
+    std::unique_ptr<LzhTrees> trees_;
     uint8_t text_[kN + kF - 1];
     unsigned matchPosition_ = 0;
     uint32_t bitBuf_ = 0;
@@ -451,9 +453,11 @@ void ExpandLZH(CodecIO& io, int32_t expandedSize) {
     decoder->Run(expandedSize);
 }
 
-void CompressLZH(CodecIO& io) {
-    auto encoder = std::make_unique<LzhEncoder>(io);
+void CompressLZHWithRoots(CodecIO& io, LzhRoots roots) {
+    auto encoder = std::make_unique<LzhEncoder>(io, roots);
     encoder->Run();
 }
+
+void CompressLZH(CodecIO& io) { CompressLZHWithRoots(io, LzhRoots::Hashed); }
 
 }  // namespace zuv::codecs
