@@ -68,8 +68,23 @@ void BM_Expand(benchmark::State& state) {
     state.counters["ratio"] = double(packed.size()) / double(data.size());
 }
 
+// The match searches' hard cases: one byte repeated (every match is the longest possible)
+// and two letters at random (many equally long candidates).
+void BM_CompressHardCases(benchmark::State& state) {
+    const uint8_t method = uint8_t(state.range(0));
+    std::vector<uint8_t> data(1u << 19, 'a');
+    uint32_t x = 7;
+    for (size_t i = data.size() / 2; i < data.size(); ++i) {
+        x = x * 1103515245u + 12345u;
+        data[i] = uint8_t('a' + ((x >> 16) & 1));
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(Pack(data, method));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+}
+
 // 1 = RLE, 2 = LZH, 4 = LZH5
 BENCHMARK(BM_Compress)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompressHardCases)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Expand)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
 }  // namespace
