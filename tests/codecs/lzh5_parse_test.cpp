@@ -228,13 +228,11 @@ Bytes SmallAlphabet(size_t size, uint32_t seed, int letters) {
 }
 
 TEST(Lzh5Parse, LiteralsThenTheLazyChoice) {
-    // "abc" is met again at 4; at 5 "bcd" would run on through "bcdbcd", longer than the
-    // "abc" match, so 'a' goes out as a literal and the longer match is taken instead.
+    // At 4 "abcd" matches 4 bytes 4 back; at 5 "bcdb" matches "bcda" for 3 bytes only, not
+    // longer, so the 4-byte match is sent. At 8 "bcdbcdx" matches the overlapping
+    // "bcdbcdb" at 5 for 6 bytes (3 back); at 9 only 5: the 6-byte match is sent.
     Bytes data = Text("abcdabcdbcdbcdx");
     std::vector<Token> want = {Lit('a'), Lit('b'), Lit('c'), Lit('d'), Match(4, 4), Match(6, 3), Lit('x')};
-    // Checked by hand: at 4 "abcd" (4 back) matches 4 bytes; at 5 "bcdb..." matches "bcda" only
-    // 3 bytes, not longer: the 4-byte match is sent. At 8 "bcdbcdx" matches 8-3=5 for 6
-    // bytes ("bcdbcd" overlapping) against "bcdabc" at 1 (3 bytes): distance 3.
     EXPECT_EQ(Parse(data), want);
     EXPECT_EQ(Oracle(data).Expected(), want);
 
