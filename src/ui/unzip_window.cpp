@@ -15,10 +15,23 @@ constexpr UINT_PTR kAnimationTimer = 2;
 constexpr UINT kAnimationInterval = 90;
 constexpr int kFrames = 12;
 constexpr const char* kGaugeClass = "TUnzipGauge";
+constexpr int kIdActivity = 10;
 
 // The activity picture's place (`RxGIFAnimator1`) and the gauge's frame (`Panel1`).
-constexpr RECT kActivity{2, 8, 34, 40};
+constexpr RECT kActivity{2, 8, 2 + 32, 8 + 32};
+constexpr RECT kLabel{44, 4, 44 + 325, 4 + 53};
 constexpr RECT kPanel{44, 64, 44 + 325, 64 + 23};
+
+int PointsToPixels(int points) {
+    HDC screen = GetDC(nullptr);
+    const int perInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return MulDiv(points, perInch > 0 ? perInch : 96, 72);
+}
+
+bool Inside(const RECT& rect, int x, int y) {
+    return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+}
 
 COLORREF Plain(shell::Color color) {
     return shell::ColorToRgb(color, [](int index) { return GetSysColor(index); });
@@ -87,14 +100,23 @@ bool UnzipWindow::Create(HINSTANCE instance, HWND owner) {
     if (!window_) return false;
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     CentreOnScreen(window_);
-    font_ = MakeFont("MS Sans Serif", 11, false);
+    font_ = MakeFont("MS Sans Serif", PointsToPixels(8), false);
+    // The gauge's bar is in the system highlight colour until the script gives its own.
+    gaugeColor_ = GetSysColor(COLOR_HIGHLIGHT);
 
     label_ = CreateWindowExA(0, "STATIC",
                              "Setup is preparing the ZUV Install Wizard which will guide you in the "
                              "rest of you setup process.",
-                             WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 44, 4, 325, 53, window_,
+                             WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kLabel.left, kLabel.top,
+                             kLabel.right - kLabel.left, kLabel.bottom - kLabel.top, window_,
                              nullptr, instance, nullptr);
     SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // The activity picture `RxGIFAnimator1`, 32 x 32, drawn by the window.
+    activity_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, kActivity.left,
+                                kActivity.top, kActivity.right - kActivity.left,
+                                kActivity.bottom - kActivity.top, window_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdActivity)), instance,
+                                nullptr);
     gauge_ = CreateWindowExA(0, kGaugeClass, "", WS_CHILD | WS_VISIBLE | WS_BORDER, kPanel.left,
                              kPanel.top, kPanel.right - kPanel.left, kPanel.bottom - kPanel.top,
                              window_, nullptr, instance, nullptr);
@@ -169,11 +191,11 @@ void UnzipWindow::Close() {
 }
 
 // The activity picture: twelve dots on a circle, one bright, turning one step a frame.
-void UnzipWindow::PaintActivity(HDC dc) {
+void UnzipWindow::PaintActivity(HDC dc, const RECT& area) {
     HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-    FillRect(dc, &kActivity, face);
-    const double cx = (kActivity.left + kActivity.right) / 2.0;
-    const double cy = (kActivity.top + kActivity.bottom) / 2.0;
+    FillRect(dc, &area, face);
+    const double cx = (area.left + area.right) / 2.0;
+    const double cy = (area.top + area.bottom) / 2.0;
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
     for (int i = 0; i < kFrames; ++i) {
         const int age = (frame_ - i + kFrames) % kFrames;  // 0: the bright dot
@@ -233,22 +255,33 @@ LRESULT UnzipWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 if (events_.timer1Timer) events_.timer1Timer();
             } else if (wParam == kAnimationTimer) {
                 frame_ = (frame_ + 1) % kFrames;
-                HDC dc = GetDC(window_);
-                PaintActivity(dc);
-                ReleaseDC(window_, dc);
+                InvalidateRect(activity_, nullptr, FALSE);
             }
             return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(window_, &paint);
-            PaintActivity(dc);
-            EndPaint(window_, &paint);
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item && item->CtlID == kIdActivity) {
+                PaintActivity(item->hDC, item->rcItem);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_LBUTTONDOWN:
+            pressed_ = true;
+            return 0;
+        case WM_LBUTTONUP: {
+            // A click on the free area asks whether to abort; the label, the picture and the
+            // gauge's frame are not free area.
+            const bool wasPressed = pressed_;
+            pressed_ = false;
+            const int x = static_cast<short>(LOWORD(lParam));
+            const int y = static_cast<short>(HIWORD(lParam));
+            if (wasPressed && !Inside(kLabel, x, y) && !Inside(kActivity, x, y) &&
+                !Inside(kPanel, x, y) && events_.formClick) {
+                events_.formClick();
+            }
             return 0;
         }
-        case WM_LBUTTONUP:
-            // A click on the free area asks whether to abort.
-            if (events_.formClick) events_.formClick();
-            return 0;
         case WM_CLOSE:
             // No close box: Alt+F4 asks the same question as a click.
             if (events_.formClick) events_.formClick();

@@ -42,6 +42,7 @@ public:
     int GaugeMinimum() const { return gaugeMin_; }
     int GaugeMaximum() const { return gaugeMax_; }
     int GaugeProgress() const { return gaugeProgress_; }
+    COLORREF GaugeColor() const { return gaugeColor_; }
     // The percentage the gauge shows: progress over its range, rounded down.
     int GaugePercent() const;
 
@@ -59,13 +60,14 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK GaugeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void PaintActivity(HDC dc);
+    void PaintActivity(HDC dc, const RECT& area);
     void PaintGauge(HWND gauge, HDC dc);
 
     HWND window_ = nullptr;
     HWND owner_ = nullptr;
     HWND label_ = nullptr;
     HWND gauge_ = nullptr;
+    HWND activity_ = nullptr;
     HFONT font_ = nullptr;
     Events events_;
     std::unique_ptr<MarsCaptionPainter> caption_;
@@ -75,6 +77,7 @@ private:
     int gaugeProgress_ = 0;
     int frame_ = 1;
     bool closed_ = false;
+    bool pressed_ = false;
 };
 
 }  // namespace zuv::ui

@@ -2,6 +2,7 @@
 #include "ui/wizard_window.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 #include <shlobj.h>
 
 #include "ui/modal.h"
@@ -36,6 +37,7 @@ enum ControlId : int {
     kIdCheckBox2,
     kIdDK,
     kIdSM,
+    kIdRule,
 };
 
 // The page container fills the top of the client area; the button bar `Panel1` is the
@@ -79,6 +81,39 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 template <size_t N>
 std::vector<std::string> Lines(const char* const (&lines)[N]) {
     return std::vector<std::string>(lines, lines + N);
+}
+
+// The font of a design given in points, at the screen's resolution.
+int PointsToPixels(int points) {
+    HDC screen = GetDC(nullptr);
+    const int perInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return MulDiv(points, perInch > 0 ? perInch : 96, 72);
+}
+
+// Page Down and Page Up on the licence page page the licence memo wherever the focus is.
+constexpr UINT_PTR kPagingSubclass = 1;
+
+LRESULT CALLBACK PagingProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR data) {
+    if (message == WM_KEYDOWN && (wParam == VK_NEXT || wParam == VK_PRIOR)) {
+        auto* self = reinterpret_cast<WizardWindow*>(data);
+        HWND memo = self->MemoHandle(Memo::kMemo3);
+        if (self->CurrentPage() == 1 && memo && control != memo) {
+            SendMessageA(memo, WM_VSCROLL, wParam == VK_NEXT ? SB_PAGEDOWN : SB_PAGEUP, 0);
+            return 0;
+        }
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(control, PagingProc, kPagingSubclass);
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+// The directory chooser opens at the directory the field names, when there is one.
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED && data) {
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+    }
+    return 0;
 }
 
 std::string WindowText(HWND window) {
@@ -138,7 +173,7 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
     if (!window_) return false;
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     CentreOnScreen(window_);
-    font_ = MakeFont("MS Sans Serif", 11, false);
+    font_ = MakeFont("MS Sans Serif", PointsToPixels(8), false);
     titleFont_ = MakeFont("Times New Roman", 24, true);
     background_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     ++quiet_;
@@ -151,6 +186,7 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
     SendMessageA(icon, STM_SETICON,
                  reinterpret_cast<WPARAM>(LoadIconA(instance, MAKEINTRESOURCEA(1))), 0);
     memos_[0] = Add(0, "EDIT", "", vis | readOnlyMemo | ES_AUTOHSCROLL, 64, 16, 360, 200, 0);
+    // No word wrap: the welcome lines keep their own breaks.
 
     // Page 1, licence.
     Add(1, "STATIC",
@@ -225,15 +261,15 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
                      401, 16);
     progress_ = Add(6, PROGRESS_CLASSA, "", vis | PBS_SMOOTH, 16, 76, 401, 17);
 
-    // The button bar `Panel1`, on every page.
-    panel_ = Add(-1, "STATIC", "", vis | SS_ETCHEDHORZ, 0, kBarTop, kClientWidth, 2);
-    buttons_[0] = Add(-1, "BUTTON", "&Cancel", vis | WS_TABSTOP | BS_PUSHBUTTON, 8, kBarTop + 3, 73,
+    // The button bar `Panel1`, on every page: a one-pixel rule on top and four flat buttons.
+    panel_ = Add(-1, "STATIC", "", vis | SS_OWNERDRAW, 0, kBarTop, kClientWidth, 1, kIdRule);
+    buttons_[0] = Add(-1, "BUTTON", "&Cancel", vis | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 8, kBarTop + 3, 73,
                       25, kIdCancel);
-    buttons_[1] = Add(-1, "BUTTON", "&Back", vis | WS_TABSTOP | BS_PUSHBUTTON, 232, kBarTop + 3, 60,
+    buttons_[1] = Add(-1, "BUTTON", "&Back", vis | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 232, kBarTop + 3, 60,
                       25, kIdBack);
-    buttons_[2] = Add(-1, "BUTTON", "&Next", WS_TABSTOP | BS_DEFPUSHBUTTON | vis, 296, kBarTop + 3,
+    buttons_[2] = Add(-1, "BUTTON", "&Next", WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT | vis, 296, kBarTop + 3,
                       60, 25, kIdNext);
-    buttons_[3] = Add(-1, "BUTTON", "&Install", WS_TABSTOP | BS_PUSHBUTTON, 360, kBarTop + 3, 68, 25,
+    buttons_[3] = Add(-1, "BUTTON", "&Install", WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 360, kBarTop + 3, 68, 25,
                       kIdInstall);
     for (Control& control : controls_) {
         if (control.handle == buttons_[3]) control.hiddenByLogic = true;
@@ -246,6 +282,16 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
     SetMemoLines(Memo::kMemo3, {"LICENCE AGREEMENT", "",
                                 "This software is licensed, not sold. Read the licence that comes "
                                 "with the product before you install it."});
+    // Paging keys reach the licence from every focusable control of the window.
+    for (const Control& control : controls_) {
+        char cls[16] = {};
+        GetClassNameA(control.handle, cls, sizeof cls);
+        if (lstrcmpiA(cls, "BUTTON") == 0 || lstrcmpiA(cls, "EDIT") == 0 ||
+            lstrcmpiA(cls, WC_LISTVIEWA) == 0) {
+            SetWindowSubclass(control.handle, PagingProc, kPagingSubclass,
+                              reinterpret_cast<DWORD_PTR>(this));
+        }
+    }
     caption_ = std::make_unique<MarsCaptionPainter>(window_);
     caption_->Colors() = colors;
     --quiet_;
@@ -267,7 +313,14 @@ void WizardWindow::UpdatePageVisibility() {
         if (control.hiddenByLogic) show = false;
         ShowWindow(control.handle, show ? SW_SHOWNA : SW_HIDE);
     }
-    if (page_ == 1 && memos_[2] && IsWindowVisible(window_)) SetFocus(memos_[2]);
+    FocusLicence();
+}
+
+void WizardWindow::FocusLicence() {
+    // The licence memo takes the keys on its page, so Page Down and Page Up scroll it.
+    if (page_ == 1 && memos_[2] && IsWindowVisible(window_) && GetActiveWindow() == window_) {
+        SetFocus(memos_[2]);
+    }
 }
 
 void WizardWindow::ShowPage(int index) {
@@ -427,14 +480,23 @@ void WizardWindow::Browse() {
     info.pszDisplayName = name;
     info.lpszTitle = "Choose the directory to install into:";
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    const std::string current = MainDirText();
+    info.lpfn = BrowseCallback;
+    info.lParam = reinterpret_cast<LPARAM>(current.c_str());
+    // The chooser's newer dialog needs OLE on this thread.
+    const HRESULT ole = OleInitialize(nullptr);
     PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
-    if (!chosen) return;
+    if (!chosen) {
+        if (SUCCEEDED(ole)) OleUninitialize();
+        return;
+    }
     char path[MAX_PATH] = {};
     if (SHGetPathFromIDListA(chosen, path)) {
         SetMainDirText(path);
         if (events_.mainDirChanged) events_.mainDirChanged(path);
     }
     CoTaskMemFree(chosen);
+    if (SUCCEEDED(ole)) OleUninitialize();
 }
 
 void WizardWindow::Command(int id, int code) {
@@ -502,6 +564,22 @@ LRESULT WizardWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
+        case WM_DRAWITEM: {
+            // The button bar's top rule, in the shadow colour.
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item && item->CtlID == kIdRule) {
+                FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_BTNSHADOW));
+                return TRUE;
+            }
+            break;
+        }
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) {
+                LRESULT result = DefWindowProcA(window_, message, wParam, lParam);
+                FocusLicence();
+                return result;
+            }
+            break;
         case WM_CTLCOLORSTATIC: {
             // Read-only memos and labels sit on the window's face colour.
             HDC dc = reinterpret_cast<HDC>(wParam);

@@ -98,6 +98,7 @@ private:
     void Command(int id, int code);
     void Browse();
     void UpdatePageVisibility();
+    void FocusLicence();
 
     struct Control {
         HWND handle;

@@ -83,6 +83,179 @@ TEST_F(WizardWindowTest, IsAToolWindowWithTheDesignClientAreaAndButtonBar) {
     EXPECT_TRUE(IsWindowVisible(window.ButtonHandle(Button::kNext)));
 }
 
+std::string TextOf(HWND control) {
+    const int length = GetWindowTextLengthA(control);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    GetWindowTextA(control, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+SIZE SizeOf(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+TEST_F(WizardWindowTest, EveryPageCarriesItsTextsInsideThePageArea) {
+    const char* const texts[] = {
+        "Click on Accept to continue with install process. pgdn/pgup to view License information.",
+        "You must select Accept or Decline to Continue with installation. if you accept License then "
+        "click Accept!",
+        "Decline",
+        "Accept",
+        " Destination  Directory ",
+        "C:\\Program Files\\",
+        "Create Folder's and Shortcuts.",
+        "Main Folder:",
+        "Folder Name",
+        "Add Folder to Start Menu",
+        "Add Folder to Desktop",
+        "Add Shortcut to Desktop?",
+        "Add Shortcut to Startmenu?",
+        "What type of install to Execute",
+        "Full Install ( All Files will be installed )",
+        "Only Files need to run from Network will be installed",
+        "Ready to Start Installing Software",
+        "Launch Program after installed",
+        "Return to Windows after installed",
+        "Re Boot Windows After installed",
+        "Program to Launch",
+        "Copy Source",
+        "Copy to",
+    };
+    for (const char* text : texts) {
+        HWND handle = Control(window.Handle(), text);
+        ASSERT_NE(handle, nullptr) << text;
+        const RECT rect = ClientRectOf(window.Handle(), handle);
+        EXPECT_GE(rect.left, 0) << text;
+        EXPECT_GE(rect.top, 0) << text;
+        EXPECT_LE(rect.right, 433) << text;
+        EXPECT_LE(rect.bottom, 225) << text;
+    }
+    // Design states: reboot chosen, the folder check boxes clear.
+    EXPECT_TRUE(window.RadioChecked(Radio::kReboot));
+    EXPECT_FALSE(window.CheckBoxChecked(wizard::CheckBox::kCheckBox1));
+    EXPECT_FALSE(window.CheckBoxChecked(wizard::CheckBox::kCheckBox2));
+    EXPECT_EQ(window.MainDirText(), "C:\\Program Files\\");
+}
+
+TEST_F(WizardWindowTest, ControlsUseTheDesignFontAndTheBarHasAOnePixelRule) {
+    HDC screen = GetDC(nullptr);
+    const int pixels = MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    for (const char* text : {"&Next", "Main Folder:", "Accept"}) {
+        HWND handle = Control(window.Handle(), text);
+        ASSERT_NE(handle, nullptr);
+        LOGFONTA font{};
+        ASSERT_NE(GetObjectA(reinterpret_cast<HFONT>(SendMessageA(handle, WM_GETFONT, 0, 0)),
+                             sizeof font, &font), 0);
+        EXPECT_STREQ(font.lfFaceName, "MS Sans Serif") << text;
+        EXPECT_EQ(font.lfHeight, -pixels) << text;
+    }
+    // The rule is the one control of the bar that is not a button: one pixel, full width, at
+    // the bar's top, 30 pixels above the bottom.
+    int rules = 0;
+    for (HWND child = GetWindow(window.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT rect = ClientRectOf(window.Handle(), child);
+        if (rect.top < 233) continue;
+        char cls[32];
+        GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Button") == 0) {
+            EXPECT_TRUE(GetWindowLongA(child, GWL_STYLE) & BS_FLAT) << TextOf(child);
+            EXPECT_LE(rect.bottom, 263);
+            continue;
+        }
+        ++rules;
+        EXPECT_EQ(rect.top, 233);
+        EXPECT_EQ(rect.bottom - rect.top, 1);
+        EXPECT_EQ(rect.left, 0);
+        EXPECT_EQ(rect.right, 433);
+    }
+    EXPECT_EQ(rules, 1);
+}
+
+TEST_F(WizardWindowTest, MemosWrapScrollAndHoldTheirDesignTexts) {
+    HWND welcome = window.MemoHandle(Memo::kMemo1);
+    EXPECT_EQ(TextOf(welcome),
+              "\r\nIt is strongly recommended that you exit all windows programs\r\nbefore running "
+              "this Setup program.\r\n\r\nClick Cancel to quit Setup and then close any programs you "
+              "have\r\nrunning ( Re-Boot if Necessary ). Click Next continue with Setup\r\nProgram."
+              "\r\n\r\n");
+    // Read-only, borderless, and not wrapped: the nine lines stay nine.
+    const LONG welcomeStyle = GetWindowLongA(welcome, GWL_STYLE);
+    EXPECT_TRUE(welcomeStyle & ES_READONLY);
+    EXPECT_FALSE(welcomeStyle & WS_BORDER);
+    EXPECT_FALSE(GetWindowLongA(welcome, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(SendMessageA(welcome, EM_GETLINECOUNT, 0, 0), 9);
+    window.SetMemoLines(Memo::kMemo1, {std::string(300, 'w')});
+    EXPECT_EQ(SendMessageA(welcome, EM_GETLINECOUNT, 0, 0), 1);
+
+    HWND destination = window.MemoHandle(Memo::kMemo2);
+    EXPECT_EQ(TextOf(destination),
+              "Setup will now install Software into the following directory\r\n\r\nTo install to "
+              "this directory, click next.\r\n\r\nTo install to different directory, click browse "
+              "and select \r\nanother\r\ndirectory.\r\n\r\nyou can choose not to install by clicking "
+              "cancel.");
+    EXPECT_FALSE(GetWindowLongA(destination, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+
+    // The built-in licence has several lines; the licence memo scrolls vertically and wraps.
+    EXPECT_GT(window.MemoDisplayedLineCount(Memo::kMemo3), 1);
+    const LONG licenceStyle = GetWindowLongA(window.MemoHandle(Memo::kMemo3), GWL_STYLE);
+    EXPECT_TRUE(licenceStyle & WS_VSCROLL);
+    EXPECT_FALSE(licenceStyle & ES_AUTOHSCROLL);
+
+    HWND summary = window.MemoHandle(Memo::kMemo4);
+    EXPECT_EQ(SizeOf(summary).cx, 401);
+    EXPECT_EQ(SizeOf(summary).cy, 81);
+    EXPECT_TRUE(GetWindowLongA(summary, GWL_STYLE) & WS_VSCROLL);
+}
+
+TEST_F(WizardWindowTest, ListsAndGaugeHaveTheirDesignSizes) {
+    HWND dk = nullptr, sm = nullptr, gauge = nullptr;
+    for (HWND child = GetWindow(window.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[64];
+        GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, WC_LISTVIEWA) == 0) (dk ? sm : dk) = child;
+        if (lstrcmpiA(cls, PROGRESS_CLASSA) == 0) gauge = child;
+    }
+    ASSERT_TRUE(dk && sm && gauge);
+    for (HWND list : {dk, sm}) {
+        EXPECT_EQ(SizeOf(list).cx, 180);
+        EXPECT_EQ(SizeOf(list).cy, 65);
+        EXPECT_TRUE(ListView_GetExtendedListViewStyle(list) & LVS_EX_CHECKBOXES);
+    }
+    // Each list sits under its own heading.
+    EXPECT_LT(ClientRectOf(window.Handle(), dk).left,
+              ClientRectOf(window.Handle(), Control(window.Handle(), "Add Shortcut to Startmenu?")).left);
+    EXPECT_EQ(SizeOf(gauge).cx, 401);
+    EXPECT_EQ(SizeOf(gauge).cy, 17);
+    EXPECT_EQ(SendMessageA(gauge, PBM_GETRANGE, TRUE, 0), 0);
+    EXPECT_EQ(SendMessageA(gauge, PBM_GETRANGE, FALSE, 0), 100);
+}
+
+TEST_F(WizardWindowTest, PageKeysScrollTheLicenceFromAnyControlOfItsPage) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 100; ++i) lines.push_back("Licence line " + std::to_string(i));
+    window.SetMemoLines(Memo::kMemo3, lines);
+    window.ShowPage(1);
+    HWND memo = window.MemoHandle(Memo::kMemo3);
+    EXPECT_EQ(SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    HWND accept = Control(window.Handle(), "Accept");
+    SendMessageA(accept, WM_KEYDOWN, VK_NEXT, 0);
+    const LRESULT paged = SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GT(paged, 0);
+    SendMessageA(window.ButtonHandle(Button::kNext), WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_GT(SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0), paged);
+    SendMessageA(accept, WM_KEYDOWN, VK_PRIOR, 0);
+    SendMessageA(accept, WM_KEYDOWN, VK_PRIOR, 0);
+    EXPECT_EQ(SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    // On another page the keys leave the licence alone.
+    window.ShowPage(2);
+    SendMessageA(window.ButtonHandle(Button::kNext), WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_EQ(SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+}
+
 TEST_F(WizardWindowTest, ShowsOnlyTheControlsOfTheCurrentPage) {
     HWND accept = Control(window.Handle(), "Accept");
     HWND full = Control(window.Handle(), "Full Install ( All Files will be installed )");
