@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,21 @@ TEST_F(WizardWindowTest, ControlsUseTheDesignFontAndTheBarHasAOnePixelRule) {
         EXPECT_STREQ(font.lfFaceName, "MS Sans Serif") << text;
         EXPECT_EQ(font.lfHeight, -pixels) << text;
     }
+    // The page titles are large Times New Roman.
+    for (const char* title : {"Create Folder's and Shortcuts.", "What type of install to Execute",
+                              "Ready to Start Installing Software"}) {
+        LOGFONTA font{};
+        ASSERT_NE(GetObjectA(reinterpret_cast<HFONT>(
+                                 SendMessageA(Control(window.Handle(), title), WM_GETFONT, 0, 0)),
+                             sizeof font, &font), 0);
+        EXPECT_STREQ(font.lfFaceName, "Times New Roman") << title;
+        EXPECT_LT(font.lfHeight, -pixels) << title;
+    }
+    // Centred on the screen.
+    RECT outer{};
+    GetWindowRect(window.Handle(), &outer);
+    EXPECT_LE(std::abs((outer.left + outer.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+    EXPECT_LE(std::abs((outer.top + outer.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2), 1);
     // The rule is the one control of the bar that is not a button: one pixel, full width, at
     // the bar's top, 30 pixels above the bottom.
     int rules = 0;
