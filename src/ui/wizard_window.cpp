@@ -116,6 +116,80 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
     return 0;
 }
 
+// A flat bar button: face colour, a sunken edge while pressed, a raised one while focused,
+// the glyph on the left and the caption (with its underlined access key) beside it.
+void DrawBarButton(const DRAWITEMSTRUCT& item, Button which, HFONT font) {
+    HDC dc = item.hDC;
+    RECT rect = item.rcItem;
+    FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    if (pressed) {
+        DrawEdge(dc, &rect, BDR_SUNKENOUTER, BF_RECT);
+    } else if (item.itemState & ODS_FOCUS) {
+        DrawEdge(dc, &rect, BDR_RAISEDINNER, BF_RECT);
+    }
+    const int shift = pressed ? 1 : 0;
+    // The glyph: 12 x 12 at the left.
+    const int gx = rect.left + 5 + shift;
+    const int gy = (rect.top + rect.bottom) / 2 - 6 + shift;
+    COLORREF colour = RGB(0, 0, 128);
+    if (which == Button::kCancel) colour = RGB(192, 0, 0);
+    if (which == Button::kInstall) colour = RGB(0, 128, 0);
+    if (disabled) colour = GetSysColor(COLOR_GRAYTEXT);
+    HBRUSH brush = CreateSolidBrush(colour);
+    HPEN pen = CreatePen(PS_SOLID, 2, colour);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    switch (which) {
+        case Button::kCancel:
+            MoveToEx(dc, gx + 1, gy + 1, nullptr);
+            LineTo(dc, gx + 11, gy + 11);
+            MoveToEx(dc, gx + 11, gy + 1, nullptr);
+            LineTo(dc, gx + 1, gy + 11);
+            break;
+        case Button::kBack: {
+            const POINT points[] = {{gx + 9, gy + 1}, {gx + 9, gy + 11}, {gx + 3, gy + 6}};
+            SelectObject(dc, GetStockObject(NULL_PEN));
+            Polygon(dc, points, 3);
+            break;
+        }
+        case Button::kNext: {
+            const POINT points[] = {{gx + 3, gy + 1}, {gx + 3, gy + 11}, {gx + 9, gy + 6}};
+            SelectObject(dc, GetStockObject(NULL_PEN));
+            Polygon(dc, points, 3);
+            break;
+        }
+        case Button::kInstall:
+            MoveToEx(dc, gx + 1, gy + 6, nullptr);
+            LineTo(dc, gx + 4, gy + 10);
+            LineTo(dc, gx + 11, gy + 2);
+            break;
+    }
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+
+    char caption[32] = {};
+    GetWindowTextA(item.hwndItem, caption, sizeof caption);
+    RECT textRect{gx + 14, rect.top + shift, rect.right - 2 + shift, rect.bottom + shift};
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    if (disabled) {
+        // Embossed like a disabled standard button.
+        OffsetRect(&textRect, 1, 1);
+        SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+        DrawTextA(dc, caption, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        OffsetRect(&textRect, -1, -1);
+        SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+    } else {
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    }
+    DrawTextA(dc, caption, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, oldFont);
+}
+
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthA(window);
     std::string text(static_cast<size_t>(length) + 1, '\0');
@@ -261,15 +335,17 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
                      401, 16);
     progress_ = Add(6, PROGRESS_CLASSA, "", vis | PBS_SMOOTH, 16, 76, 401, 17);
 
-    // The button bar `Panel1`, on every page: a one-pixel rule on top and four flat buttons.
+    // The button bar `Panel1`, on every page: a one-pixel rule on top and four flat buttons,
+    // drawn by the window with their glyphs.
+    constexpr DWORD kBarButton = BS_OWNERDRAW;
     panel_ = Add(-1, "STATIC", "", vis | SS_OWNERDRAW, 0, kBarTop, kClientWidth, 1, kIdRule);
-    buttons_[0] = Add(-1, "BUTTON", "&Cancel", vis | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 8, kBarTop + 3, 73,
+    buttons_[0] = Add(-1, "BUTTON", "&Cancel", vis | WS_TABSTOP | kBarButton, 8, kBarTop + 3, 73,
                       25, kIdCancel);
-    buttons_[1] = Add(-1, "BUTTON", "&Back", vis | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 232, kBarTop + 3, 60,
+    buttons_[1] = Add(-1, "BUTTON", "&Back", vis | WS_TABSTOP | kBarButton, 232, kBarTop + 3, 60,
                       25, kIdBack);
-    buttons_[2] = Add(-1, "BUTTON", "&Next", WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT | vis, 296, kBarTop + 3,
+    buttons_[2] = Add(-1, "BUTTON", "&Next", WS_TABSTOP | kBarButton | vis, 296, kBarTop + 3,
                       60, 25, kIdNext);
-    buttons_[3] = Add(-1, "BUTTON", "&Install", WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 360, kBarTop + 3, 68, 25,
+    buttons_[3] = Add(-1, "BUTTON", "&Install", WS_TABSTOP | kBarButton, 360, kBarTop + 3, 68, 25,
                       kIdInstall);
     for (Control& control : controls_) {
         if (control.handle == buttons_[3]) control.hiddenByLogic = true;
@@ -570,6 +646,14 @@ LRESULT WizardWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (item && item->CtlID == kIdRule) {
                 FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_BTNSHADOW));
                 return TRUE;
+            }
+            if (item && item->CtlType == ODT_BUTTON) {
+                for (size_t i = 0; i < buttons_.size(); ++i) {
+                    if (buttons_[i] == item->hwndItem) {
+                        DrawBarButton(*item, static_cast<Button>(i), font_);
+                        return TRUE;
+                    }
+                }
             }
             break;
         }

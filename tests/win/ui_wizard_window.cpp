@@ -178,7 +178,7 @@ TEST_F(WizardWindowTest, ControlsUseTheDesignFontAndTheBarHasAOnePixelRule) {
         char cls[32];
         GetClassNameA(child, cls, sizeof cls);
         if (lstrcmpiA(cls, "Button") == 0) {
-            EXPECT_TRUE(GetWindowLongA(child, GWL_STYLE) & BS_FLAT) << TextOf(child);
+            EXPECT_EQ(GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW) << TextOf(child);
             EXPECT_LE(rect.bottom, 263);
             continue;
         }
@@ -189,6 +189,50 @@ TEST_F(WizardWindowTest, ControlsUseTheDesignFontAndTheBarHasAOnePixelRule) {
         EXPECT_EQ(rect.right, 433);
     }
     EXPECT_EQ(rules, 1);
+}
+
+// Draws a bar button as the window does and counts the glyph area's pixels of one colour.
+int GlyphPixels(HWND window, HWND button, COLORREF colour, UINT state) {
+    RECT rect{};
+    GetClientRect(button, &rect);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, rect.right, rect.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = static_cast<UINT>(GetDlgCtrlID(button));
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = state;
+    item.hwndItem = button;
+    item.hDC = dc;
+    item.rcItem = rect;
+    SendMessageA(window, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+    int count = 0;
+    for (int y = 0; y < rect.bottom; ++y) {
+        for (int x = 0; x < 20; ++x) count += GetPixel(dc, x, y) == colour;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return count;
+}
+
+TEST_F(WizardWindowTest, BarButtonsCarryGlyphsThatGreyOutWhenDisabled) {
+    HWND cancel = window.ButtonHandle(Button::kCancel);
+    HWND next = window.ButtonHandle(Button::kNext);
+    EXPECT_GT(GlyphPixels(window.Handle(), cancel, RGB(192, 0, 0), 0), 10);
+    EXPECT_GT(GlyphPixels(window.Handle(), next, RGB(0, 0, 128), 0), 10);
+    EXPECT_EQ(GlyphPixels(window.Handle(), next, RGB(0, 0, 128), ODS_DISABLED), 0);
+    EXPECT_GT(GlyphPixels(window.Handle(), next, GetSysColor(COLOR_GRAYTEXT), ODS_DISABLED), 10);
+    // The drawn buttons still click.
+    int clicks = 0;
+    WizardWindow::Events events;
+    events.cancelClick = [&] { ++clicks; };
+    window.SetEvents(events);
+    SendMessageA(cancel, BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(WizardWindowTest, MemosWrapScrollAndHoldTheirDesignTexts) {
