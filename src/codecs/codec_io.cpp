@@ -1,5 +1,6 @@
 #include "codecs/codec_io.h"
 
+#include <cstring>
 #include <thread>
 
 namespace zuv::codecs {
@@ -31,6 +32,7 @@ CodecIO::CodecIO(const CodecHost& host, common::Stream& dest, common::Stream& so
 
 bool CodecIO::Refill() {
     InputExhausted = true;
+    inPos_ = inEnd_ = 0;
     if (remaining_ == 0) return false;
     if (chunkSize_ > remaining_) chunkSize_ = remaining_;
     uint32_t n = source_.Read(in_.get(), static_cast<uint32_t>(chunkSize_));
@@ -48,6 +50,46 @@ bool CodecIO::Refill() {
     std::this_thread::yield();
     InputExhausted = false;
     return true;
+}
+
+uint32_t CodecIO::TakeChunk(const uint8_t*& bytes) {
+    uint8_t* p = in_.get() + inPos_;
+    const uint32_t n = static_cast<uint32_t>(inEnd_ - inPos_);
+    uint32_t sum = 0;
+    for (uint32_t i = 0; i < n; ++i) sum += p[i];
+    InputSum += sum;
+    if (unmaskInput_) {
+        for (uint32_t i = 0; i < n; ++i) p[i] = KeyMask(p[i]);
+    }
+    inPos_ = inEnd_;
+    bytes = p;
+    return n;
+}
+
+void CodecIO::CodecWriteBlock(const uint8_t* bytes, uint32_t n) {
+    // The budget runs out after exactly `budget_` bytes, as byte by byte.
+    const bool overBudget = int64_t(n) > int64_t(budget_);
+    if (overBudget) n = static_cast<uint32_t>(budget_ < 0 ? 0 : budget_);
+    budget_ -= static_cast<int32_t>(n);
+    while (n > 0) {
+        if (outCount_ == kCodecChunk) FlushFull();
+        uint32_t k = static_cast<uint32_t>(kCodecChunk - outCount_);
+        if (k > n) k = n;
+        uint8_t* out = out_.get() + outCount_;
+        uint32_t sum = 0;
+        if (maskOutput_) {
+            for (uint32_t i = 0; i < k; ++i) out[i] = KeyMask(bytes[i]);
+        } else {
+            std::memcpy(out, bytes, k);
+        }
+        for (uint32_t i = 0; i < k; ++i) sum += out[i];
+        OutputSum += sum;
+        WrittenCount += static_cast<int32_t>(k);
+        outCount_ += static_cast<int32_t>(k);
+        bytes += k;
+        n -= k;
+    }
+    if (overBudget) throw EUnableToCompress();
 }
 
 void CodecIO::FlushFull() {

@@ -49,6 +49,22 @@ public:
     // Writes what is left in the output buffer.
     void Flush();
 
+    // Block access for the expanding bit readers, which take input a chunk at a time.
+    // TakeChunk hands over every unread byte of the current chunk (unmasked, summed) and
+    // marks them read. NextChunk reads the next chunk as CodecReadByte does when the
+    // current one is used up: Read, a progress handler's abort (the chunk stays and
+    // InputExhausted stays set until the chunk after it), or Ended (nothing more will be
+    // read: the stored size is used up or the source delivered nothing).
+    enum class ChunkResult { Read, Aborted, Ended };
+    ChunkResult NextChunk() {
+        if (Refill()) return ChunkResult::Read;
+        return inPos_ < inEnd_ ? ChunkResult::Aborted : ChunkResult::Ended;
+    }
+    uint32_t TakeChunk(const uint8_t*& bytes);
+
+    // Appends n bytes to the output as n calls of CodecWriteByte would.
+    void CodecWriteBlock(const uint8_t* bytes, uint32_t n);
+
     bool InputExhausted = false;
     uint32_t InputSum = 0;
     uint32_t OutputSum = 0;

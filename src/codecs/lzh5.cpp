@@ -18,10 +18,18 @@ constexpr int kCBit = 9;
 constexpr int kPBit = 4;
 constexpr int kPoolSize = 2 * kNC;  // 1020 nodes
 
+// The expanded text is kept in one linear buffer: 8192 bytes of history (spaces at the
+// start, as the window begins) followed by the bytes decoded since the last hand-over to
+// the byte sink. Matches copy inside the buffer; the new bytes go to the sink in blocks,
+// always before the next input chunk is read and before an error is raised, so the sink
+// sees what it would see byte by byte.
+constexpr int kSpan = 65536;
+constexpr int kSlack = 256 + 16;  // a whole match and an over-long 8-byte copy past the span
+
 class Lzh5Decoder {
 public:
     explicit Lzh5Decoder(CodecIO& io) : io_(io) {
-        std::memset(window_, 0x20, sizeof(window_));
+        std::memset(text_, 0x20, kDicSize);
         std::memset(left_, 0, sizeof(left_));
         std::memset(right_, 0, sizeof(right_));
         std::memset(cLen_, 0, sizeof(cLen_));
@@ -31,53 +39,189 @@ public:
     }
 
     void Run(int32_t expandedSize) {
-        FillBits(16);
-        int32_t produced = 0;
-        uint32_t pos = 0;
-        while (produced < expandedSize) {
+        uint8_t* pos = text_ + kDicSize;
+        pos_ = emitted_ = pos;
+        Ensure16();
+        int64_t left = expandedSize;
+        uint8_t* const limit = text_ + kDicSize + kSpan;
+        while (left > 0) {
+            if (pos >= limit) {
+                pos_ = pos;
+                Emit();
+                std::memmove(text_, pos - kDicSize, kDicSize);
+                pos = emitted_ = text_ + kDicSize;
+            }
+            pos_ = pos;  // what the sink gets if the input runs dry or an error is raised here
+            if (blockSize_ == 0) ReadBlockHeader();
+            if (inEnd_ - in_ >= 8) {
+                pos = DecodeFast(pos, limit, left);
+                continue;
+            }
+            --blockSize_;
             unsigned s = DecodeSymbol();
             if (s <= 255) {
-                window_[pos] = static_cast<uint8_t>(s);
-                pos = (pos + 1) & (kDicSize - 1);
-                io_.CodecWriteByte(static_cast<uint8_t>(s));
-                ++produced;
+                *pos++ = static_cast<uint8_t>(s);
+                --left;
             } else {
-                int length = static_cast<int>(s) - 253;
-                uint32_t d = DecodeDistance();
-                uint32_t from = (pos - d - 1) & (kDicSize - 1);
-                produced += length;
-                for (int k = 0; k < length; ++k) {
-                    uint8_t b = window_[from];
-                    from = (from + 1) & (kDicSize - 1);
-                    window_[pos] = b;
-                    pos = (pos + 1) & (kDicSize - 1);
-                    io_.CodecWriteByte(b);
-                }
+                const int length = static_cast<int>(s) - 253;
+                pos = CopyMatch(pos, length, DecodeDistance() + 1);
+                left -= length;
             }
         }
+        pos_ = pos;
+        Emit();
     }
 
 private:
-    void FillBits(int n) {
-        while (n > bitCount_) {
-            n -= bitCount_;
-            bitBuf_ = static_cast<uint16_t>((bitBuf_ << bitCount_) + (subBitBuf_ >> (8 - bitCount_)));
-            subBitBuf_ = io_.InputExhausted ? 0 : io_.CodecReadByte();
-            bitCount_ = 8;
+    // Copies a match inside the text buffer. Copies run in 8-byte steps and may write up to
+    // 7 bytes past the match (the buffer has room; the next symbol overwrites them). A
+    // match nearer than 8 bytes repeats a short pattern: its first bytes are copied one by
+    // one until a whole number of patterns spans 8 bytes or more, then 8-byte steps follow.
+    static inline uint8_t* CopyMatch(uint8_t* pos, int length, uint32_t back) {
+        const uint8_t* from = pos - back;
+        if (back >= 8) {
+            for (int k = 0; k < length; k += 8) std::memcpy(pos + k, from + k, 8);
+            return pos + length;
         }
+        if (back == 1) {
+            std::memset(pos, from[0], static_cast<size_t>(length));
+            return pos + length;
+        }
+        const int stride = static_cast<int>(back * ((8 + back - 1) / back));
+        int k = 0;
+        for (; k < stride && k < length; ++k) pos[k] = from[k];
+        for (; k < length; k += 8) std::memcpy(pos + k, pos + k - stride, 8);
+        return pos + length;
+    }
+
+    // The main loop while at least 8 bytes of the current chunk are unread: the bit buffer
+    // is topped up to 56 bits or more with one 8-byte load per symbol, which covers the
+    // longest symbol, distance code and extra bits together. No chunk is read here, so no
+    // byte needs to reach the sink before the loop ends.
+    uint8_t* DecodeFast(uint8_t* pos, uint8_t* const limit, int64_t& left) {
+        while (left > 0 && pos < limit && blockSize_ > 0 && inEnd_ - in_ >= 8) {
+            uint64_t w;
+            std::memcpy(&w, in_, 8);
+            w = __builtin_bswap64(w);
+            bits_ |= w >> bitCount_;
+            in_ += (63 - bitCount_) >> 3;
+            bitCount_ |= 56;
+
+            --blockSize_;
+            unsigned top = static_cast<unsigned>(bits_ >> 48);
+            unsigned j = cTable_[top >> 4];
+            if (j >= kNC) {
+                pos_ = pos;
+                j = WalkTree(j, top, 1u << 3, kNC);
+            }
+            const int len = cLen_[j];
+            bits_ <<= len;
+            bitCount_ -= len;
+            if (j <= 255) {
+                *pos++ = static_cast<uint8_t>(j);
+                --left;
+                continue;
+            }
+            const int length = static_cast<int>(j) - 253;
+            top = static_cast<unsigned>(bits_ >> 48);
+            unsigned p = ptTable_[top >> 8];
+            if (p >= kNP) {
+                pos_ = pos;
+                p = WalkTree(p, top, 1u << 7, kNP);
+            }
+            const int plen = ptLen_[p];
+            bits_ <<= plen;
+            bitCount_ -= plen;
+            uint32_t back = 1;
+            if (p == 1) {
+                back = 2;
+            } else if (p > 1) {
+                const int extra = static_cast<int>(p) - 1;
+                back = (1u << extra) + static_cast<uint32_t>(bits_ >> (64 - extra)) + 1;
+                bits_ <<= extra;
+                bitCount_ -= extra;
+            }
+            pos = CopyMatch(pos, length, back);
+            left -= length;
+        }
+        Ensure16();
+        return pos;
+    }
+
+    // Follows the tree below a table entry for the code bits under `mask` of `top`.
+    unsigned WalkTree(unsigned j, unsigned top, unsigned mask, unsigned alphabet) {
+        do {
+            if (mask == 0 || j >= kPoolSize) Bad();
+            j = (top & mask) ? right_[j] : left_[j];
+            mask >>= 1;
+        } while (j >= alphabet);
+        return j;
+    }
+
+    // Hands the bytes decoded since the last call to the byte sink.
+    void Emit() {
+        if (pos_ > emitted_) io_.CodecWriteBlock(emitted_, static_cast<uint32_t>(pos_ - emitted_));
+        emitted_ = pos_;
+    }
+
+    // The bit reader keeps at least the next 16 bits of the stream, most significant bit
+    // first at bit 63, and takes whole chunks from the byte source. A new chunk is read
+    // only when fewer than 16 bits are left, which is when reading bit by bit would read
+    // it too. Once the input has ended (or a progress handler aborted) it delivers zero
+    // bits for ever without reading again.
+    inline void Ensure16() {
+        if (bitCount_ < 16) TopUp(16);
+    }
+
+    void TopUp(int need) {
+        for (;;) {
+            while (bitCount_ < 56 && in_ < inEnd_) {
+                bits_ |= uint64_t(*in_++) << (56 - bitCount_);
+                bitCount_ += 8;
+            }
+            if (bitCount_ >= need) return;
+            if (ended_) {
+                bitCount_ = 64;  // the bits below bitCount_ are zero already
+                return;
+            }
+            Emit();
+            if (io_.NextChunk() != CodecIO::ChunkResult::Read) {
+                ended_ = true;
+                continue;
+            }
+            uint32_t n = io_.TakeChunk(in_);
+            inEnd_ = in_ + n;
+        }
+    }
+
+    inline unsigned Peek16() const { return static_cast<unsigned>(bits_ >> 48); }
+
+    // Drops the next n bits (n = 0..17).
+    inline void FillBits(int n) {
+        if (n > bitCount_) TopUp(n);
+        bits_ <<= n;
         bitCount_ -= n;
-        bitBuf_ = static_cast<uint16_t>((bitBuf_ << n) + (subBitBuf_ >> (8 - n)));
-        subBitBuf_ = static_cast<uint8_t>(subBitBuf_ << n);
+        Ensure16();
     }
 
     unsigned TakeBits(int n) {
         if (n == 0) return 0;
-        unsigned x = bitBuf_ >> (16 - n);
+        unsigned x = static_cast<unsigned>(bits_ >> (64 - n));
         FillBits(n);
         return x;
     }
 
-    [[noreturn]] static void Bad() { throw ELZHBadDecodeTable(); }
+    void ReadBlockHeader() {
+        blockSize_ = static_cast<uint16_t>(TakeBits(16));
+        ReadShortCodeLengths(kNT, kTBit, 3);
+        ReadSymbolCodeLengths();
+        ReadShortCodeLengths(kNP, kPBit, -1);
+    }
+
+    [[noreturn]] void Bad() {
+        Emit();
+        throw ELZHBadDecodeTable();
+    }
 
     // Builds the direct table (and the tree below it) of a canonical code. Only complete
     // codes are accepted: weights summing to exactly 2^16, every length at most 16.
@@ -146,10 +290,11 @@ private:
         }
         int i = 0;
         while (i < n) {
-            int c = bitBuf_ >> 13;
+            unsigned top = Peek16();
+            int c = static_cast<int>(top >> 13);
             if (c == 7) {
                 unsigned mask = 1u << 12;
-                while (mask & bitBuf_) {
+                while (mask & top) {
                     mask >>= 1;
                     ++c;
                 }
@@ -177,15 +322,9 @@ private:
         }
         int i = 0;
         while (i < n) {
-            unsigned c = ptTable_[bitBuf_ >> 8];
-            if (c >= kNT) {
-                unsigned mask = 1u << 7;
-                do {
-                    if (mask == 0 || c >= kPoolSize) Bad();
-                    c = (bitBuf_ & mask) ? right_[c] : left_[c];
-                    mask >>= 1;
-                } while (c >= kNT);
-            }
+            unsigned top = Peek16();
+            unsigned c = ptTable_[top >> 8];
+            if (c >= kNT) c = WalkTree(c, top, 1u << 7, kNT);
             FillBits(ptLen_[c]);
             if (c <= 2) {
                 int run;
@@ -206,53 +345,38 @@ private:
         BuildDecodeTable(kNC, cLen_, 12, cTable_);
     }
 
-    unsigned DecodeSymbol() {
-        if (blockSize_ == 0) {
-            blockSize_ = static_cast<uint16_t>(TakeBits(16));
-            ReadShortCodeLengths(kNT, kTBit, 3);
-            ReadSymbolCodeLengths();
-            ReadShortCodeLengths(kNP, kPBit, -1);
-        }
-        --blockSize_;
-        unsigned j = cTable_[bitBuf_ >> 4];
-        if (j >= kNC) {
-            unsigned mask = 1u << 3;
-            do {
-                if (mask == 0 || j >= kPoolSize) Bad();
-                j = (bitBuf_ & mask) ? right_[j] : left_[j];
-                mask >>= 1;
-            } while (j >= kNC);
-        }
+    inline unsigned DecodeSymbol() {
+        unsigned top = Peek16();
+        unsigned j = cTable_[top >> 4];
+        if (j >= kNC) j = WalkTree(j, top, 1u << 3, kNC);
         FillBits(cLen_[j]);
         return j;
     }
 
-    uint32_t DecodeDistance() {
-        unsigned j = ptTable_[bitBuf_ >> 8];
-        if (j >= kNP) {
-            unsigned mask = 1u << 7;
-            do {
-                if (mask == 0 || j >= kPoolSize) Bad();
-                j = (bitBuf_ & mask) ? right_[j] : left_[j];
-                mask >>= 1;
-            } while (j >= kNP);
-        }
+    inline uint32_t DecodeDistance() {
+        unsigned top = Peek16();
+        unsigned j = ptTable_[top >> 8];
+        if (j >= kNP) j = WalkTree(j, top, 1u << 7, kNP);
         FillBits(ptLen_[j]);
         if (j == 0) return 0;
         return (1u << (j - 1)) + TakeBits(static_cast<int>(j) - 1);
     }
 
     CodecIO& io_;
-    uint8_t window_[kDicSize];
+    uint8_t text_[kDicSize + kSpan + kSlack];
+    uint8_t* pos_ = nullptr;      // end of the decoded bytes, as last recorded
+    uint8_t* emitted_ = nullptr;  // end of the bytes handed to the sink
+    const uint8_t* in_ = nullptr;     // unread bytes of the current chunk
+    const uint8_t* inEnd_ = nullptr;
+    uint64_t bits_ = 0;
+    int bitCount_ = 0;
+    bool ended_ = false;
     uint16_t left_[kPoolSize];
     uint16_t right_[kPoolSize];
     uint8_t cLen_[kNC];
     uint8_t ptLen_[128];
     uint16_t cTable_[4096];
     uint16_t ptTable_[256];
-    uint16_t bitBuf_ = 0;
-    uint8_t subBitBuf_ = 0;
-    int bitCount_ = 0;
     uint16_t blockSize_ = 0;
 };
 

@@ -179,7 +179,9 @@ TEST(Lzh5BadTables, RandomGarbageNeverFaults) {
         for (uint8_t method : {uint8_t(coLZH5), uint8_t(coLZH), uint8_t(coRLE)}) {
             try {
                 CodecResult r = Expand(junk, method, 5000);
-                if (method != coRLE) EXPECT_GE(r.output.size(), 5000u);
+                if (method != coRLE) {
+                    EXPECT_GE(r.output.size(), 5000u);
+                }
             } catch (const ELZHBadDecodeTable&) {
                 EXPECT_EQ(method, coLZH5);
             }

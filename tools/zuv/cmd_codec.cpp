@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 #include "codecs/codec.h"
@@ -26,23 +27,42 @@ int Usage(const std::string& why) {
     return kExitUsage;
 }
 
-bool ReadWhole(const std::string& path, std::vector<uint8_t>& out) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
+// A file read or written straight through stdio with a large buffer, so that the codec's
+// 8192-byte chunks stream between the files without holding either in memory.
+class StdioStream : public common::Stream {
+public:
+    StdioStream(const std::string& path, const char* mode) : f_(std::fopen(path.c_str(), mode)) {
+        if (f_) std::setvbuf(f_, nullptr, _IOFBF, 1 << 20);
+    }
+    ~StdioStream() override {
+        if (f_) std::fclose(f_);
+    }
+    bool IsOpen() const { return f_ != nullptr; }
+    bool Failed() const { return f_ && std::ferror(f_); }
+    bool Close() {
+        bool ok = f_ && !std::ferror(f_) && std::fclose(f_) == 0;
+        f_ = nullptr;
+        return ok;
+    }
+    uint32_t Read(void* buffer, uint32_t count) override {
+        return static_cast<uint32_t>(std::fread(buffer, 1, count, f_));
+    }
+    uint32_t Write(const void* buffer, uint32_t count) override {
+        return static_cast<uint32_t>(std::fwrite(buffer, 1, count, f_));
+    }
+    bool Seek(uint64_t position) override { return fseeko(f_, off_t(position), SEEK_SET) == 0; }
+    uint64_t Position() override { return uint64_t(ftello(f_)); }
+    uint64_t Size() override {
+        off_t here = ftello(f_);
+        fseeko(f_, 0, SEEK_END);
+        off_t end = ftello(f_);
+        fseeko(f_, here, SEEK_SET);
+        return uint64_t(end);
+    }
 
-bool WriteWhole(const std::string& path, const std::vector<uint8_t>& data) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    return std::fclose(f) == 0 && ok;
-}
+private:
+    std::FILE* f_;
+};
 
 }  // namespace
 
@@ -87,26 +107,34 @@ int CodecCommand(const std::vector<std::string>& args) {
     if (!expanding && size >= 0) return Usage("--size applies to expand only");
     if (files.size() != 2) return Usage("IN and OUT are required");
 
-    std::vector<uint8_t> input;
-    if (!ReadWhole(files[0], input)) {
+    StdioStream source(files[0], "rb");
+    if (!source.IsOpen()) {
         std::fprintf(stderr, "zuv codec: cannot read %s: %s\n", files[0].c_str(), std::strerror(errno));
         return kExitBadData;
     }
-    if (input.size() > 0x7FFFFFFFu) return Usage("input too large");
-    common::MemoryStream source(std::move(input));
-    common::MemoryStream dest;
+    const uint64_t inputSize = source.Size();
+    if (inputSize > 0x7FFFFFFFu) return Usage("input too large");
+    StdioStream dest(files[1], "wb");
+    if (!dest.IsOpen()) {
+        std::fprintf(stderr, "zuv codec: cannot write %s: %s\n", files[1].c_str(), std::strerror(errno));
+        return kExitBadData;
+    }
     uint32_t checksum = 0;
     codecs::CodecHost host;
-    const int32_t sourceSize = int32_t(source.Size());
+    const int32_t sourceSize = int32_t(inputSize);
+    std::string failure;
     try {
         codecs::RunCodec(host, dest, source, sourceSize, expanding ? int32_t(size) : sourceSize, code, checksum,
                          expanding, false);
+        if (source.Failed()) failure = "cannot read " + files[0];
     } catch (const common::Exception& e) {
-        std::fprintf(stderr, "zuv codec: %s\n", e.what());
-        return kExitBadData;
+        failure = e.what();
     }
-    if (!WriteWhole(files[1], dest.data())) {
-        std::fprintf(stderr, "zuv codec: cannot write %s\n", files[1].c_str());
+    if (!dest.Close() && failure.empty()) failure = "cannot write " + files[1];
+    if (!failure.empty()) {
+        // No half-made output is left behind.
+        std::remove(files[1].c_str());
+        std::fprintf(stderr, "zuv codec: %s\n", failure.c_str());
         return kExitBadData;
     }
     std::printf("checksum 0x%08X\n", checksum);
