@@ -20,6 +20,9 @@ struct CodecHost {
     uint32_t Key = 0;
     TShowProgressEvent OnShowProgress;
     int32_t CompressionMargin = 0;
+    // Yield the processor after each chunk read and written, so that a window on the same
+    // thread's machine stays responsive. A command-line tool turns it off.
+    bool YieldEachChunk = true;
 };
 
 class ELZHBadDecodeTable : public common::Exception {

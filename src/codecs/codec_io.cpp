@@ -25,6 +25,7 @@ CodecIO::CodecIO(const CodecHost& host, common::Stream& dest, common::Stream& so
         int64_t budget = int64_t(sourceSize) - host.CompressionMargin;
         budget_ = static_cast<int32_t>(budget > 0x7FFFFFFF ? 0x7FFFFFFF : budget < 0 ? 0 : budget);
     }
+    yield_ = host.YieldEachChunk;
     maskOutput_ = !expanding && host.Key != 0;
     unmaskInput_ = expanding && host.Key != 0 && unmask;
     for (int i = 0; i < 4; ++i) key_[i] = static_cast<uint8_t>(host.Key >> (8 * i));
@@ -47,7 +48,7 @@ bool CodecIO::Refill() {
         onShowProgress_(percentage);
         if (percentage == -1) return false;
     }
-    std::this_thread::yield();
+    if (yield_) std::this_thread::yield();
     InputExhausted = false;
     return true;
 }
@@ -93,7 +94,7 @@ void CodecIO::CodecWriteBlock(const uint8_t* bytes, uint32_t n) {
 }
 
 void CodecIO::FlushFull() {
-    std::this_thread::yield();
+    if (yield_) std::this_thread::yield();
     dest_.WriteAll(out_.get(), static_cast<uint32_t>(outCount_));
     outCount_ = 0;
 }

@@ -90,6 +90,7 @@ private:
     uint32_t keyIndex_ = 0;
     bool unmaskInput_ = false;
     bool maskOutput_ = false;
+    bool yield_ = true;
 };
 
 // The share of `done` in `total`, as the progress event reports it.

@@ -136,6 +136,12 @@ struct AdaptiveTree {
     }
 };
 
+// The decoder keeps the expanded text in one linear buffer: 4096 bytes of history (spaces,
+// as the window begins) followed by the bytes decoded since the last hand-over to the byte
+// sink, which happens in blocks, always before the next input chunk is read.
+constexpr int kSpan = 65536;
+constexpr int kSlack = kF + 16;  // a whole match and an over-long 8-byte copy past the span
+
 class LzhDecoder {
 public:
     explicit LzhDecoder(CodecIO& io) : io_(io) {}
@@ -143,67 +149,108 @@ public:
     void Run(int32_t expandedSize) {
         tree_.ResetAdaptiveTree();
         // Window bytes beyond the spaces have no defined content; they read as spaces.
-        std::memset(window_, 0x20, sizeof(window_));
-        uint32_t r = kN - kF;
-        int32_t produced = 0;
-        while (produced < expandedSize) {
+        std::memset(text_, 0x20, kN);
+        uint8_t* pos = text_ + kN;
+        pos_ = emitted_ = pos;
+        uint8_t* const limit = text_ + kN + kSpan;
+        int64_t left = expandedSize;
+        while (left > 0) {
+            if (pos >= limit) {
+                pos_ = pos;
+                Emit();
+                std::memmove(text_, pos - kN, kN);
+                pos = emitted_ = text_ + kN;
+            }
+            pos_ = pos;
             int c = DecodeAdaptiveSymbol();
             if (c < 256) {
-                io_.CodecWriteByte(static_cast<uint8_t>(c));
-                window_[r] = static_cast<uint8_t>(c);
-                r = (r + 1) & (kN - 1);
-                ++produced;
+                *pos++ = static_cast<uint8_t>(c);
+                --left;
             } else {
-                uint32_t from = (r - DecodeLZHPosition() - 1) & (kN - 1);
-                int length = c - 253;
-                for (int k = 0; k < length; ++k) {
-                    uint8_t b = window_[(from + k) & (kN - 1)];
-                    io_.CodecWriteByte(b);
-                    window_[r] = b;
-                    r = (r + 1) & (kN - 1);
-                    ++produced;
+                const uint32_t back = DecodeLZHPosition() + 1;
+                const int length = c - 253;
+                const uint8_t* from = pos - back;
+                if (back >= 8) {
+                    for (int k = 0; k < length; k += 8) std::memcpy(pos + k, from + k, 8);
+                } else {
+                    for (int k = 0; k < length; ++k) pos[k] = from[k];
                 }
+                pos += length;
+                left -= length;
             }
         }
+        pos_ = pos;
+        Emit();
     }
 
 private:
+    void Emit() {
+        if (pos_ > emitted_) io_.CodecWriteBlock(emitted_, static_cast<uint32_t>(pos_ - emitted_));
+        emitted_ = pos_;
+    }
+
+    // The bit reader: the next bits at bit 63 of a 64-bit buffer. Each read operation first
+    // tops the buffer up when 8 bits or fewer are left, as the method's 16-bit reader does,
+    // taking as many bytes of the current chunk as fit; the next chunk is read only when
+    // the current one is used up, so chunks are read exactly when byte by byte they would
+    // be. Bytes delivered while a progress handler's abort stands, and bytes past the end of
+    // the input, count as zero.
     inline void TopUp() {
-        if (bitCount_ <= 8) {
-            unsigned b = io_.CodecReadByte();
-            if (io_.InputExhausted) b = 0;
-            bitBuf_ = static_cast<uint16_t>(bitBuf_ | (b << (8 - bitCount_)));
+        if (bitCount_ <= 8) TopUpSlow();
+    }
+
+    void TopUpSlow() {
+        if (in_ == inEnd_) {
+            if (ended_) {
+                bitCount_ = 64;  // zeros for ever; nothing more is read
+                return;
+            }
+            Emit();
+            CodecIO::ChunkResult r = io_.NextChunk();
+            if (r == CodecIO::ChunkResult::Ended) {
+                ended_ = true;
+                bitCount_ = 64;
+                return;
+            }
+            uint32_t n = io_.TakeChunk(in_);
+            inEnd_ = in_ + n;
+            zeroChunk_ = r == CodecIO::ChunkResult::Aborted;
+            // The read that meets an abort delivers a zero byte of its own before the
+            // chunk's bytes.
+            if (zeroChunk_) bitCount_ += 8;
+        }
+        while (bitCount_ < 56 && in_ < inEnd_) {
+            uint64_t b = zeroChunk_ ? 0 : *in_;
+            ++in_;
+            bits_ |= b << (56 - bitCount_);
             bitCount_ += 8;
         }
     }
 
-    inline unsigned ReadBit() {
-        TopUp();
-        unsigned bit = bitBuf_ >> 15;
-        bitBuf_ = static_cast<uint16_t>(bitBuf_ << 1);
-        --bitCount_;
-        return bit;
-    }
-
     inline unsigned ReadBitByte() {
         TopUp();
-        unsigned v = bitBuf_ >> 8;
-        bitBuf_ = static_cast<uint16_t>(bitBuf_ << 8);
+        unsigned v = static_cast<unsigned>(bits_ >> 56);
+        bits_ <<= 8;
         bitCount_ -= 8;
         return v;
     }
 
     inline unsigned ReadBitGroup(int n) {
         TopUp();
-        unsigned v = bitBuf_ >> (16 - n);
-        bitBuf_ = static_cast<uint16_t>(bitBuf_ << n);
+        unsigned v = static_cast<unsigned>(bits_ >> (64 - n));
+        bits_ <<= n;
         bitCount_ -= n;
         return v;
     }
 
-    int DecodeAdaptiveSymbol() {
+    inline int DecodeAdaptiveSymbol() {
         unsigned c = tree_.son[kR];
-        while (c < static_cast<unsigned>(kT)) c = tree_.son[c + ReadBit()];
+        while (c < static_cast<unsigned>(kT)) {
+            TopUp();
+            c = tree_.son[c + static_cast<unsigned>(bits_ >> 63)];
+            bits_ <<= 1;
+            --bitCount_;
+        }
         int s = static_cast<int>(c) - kT;
         tree_.UpdateAdaptiveTree(s);
         return s;
@@ -220,9 +267,15 @@ private:
 
     CodecIO& io_;
     AdaptiveTree tree_;
-    uint8_t window_[kN];
-    uint16_t bitBuf_ = 0;
+    uint8_t text_[kN + kSpan + kSlack];
+    uint8_t* pos_ = nullptr;
+    uint8_t* emitted_ = nullptr;
+    const uint8_t* in_ = nullptr;
+    const uint8_t* inEnd_ = nullptr;
+    uint64_t bits_ = 0;
     int bitCount_ = 0;
+    bool ended_ = false;
+    bool zeroChunk_ = false;
 };
 
 // Match search over the window: binary search trees of window positions, ordered by the

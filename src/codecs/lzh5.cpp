@@ -24,7 +24,7 @@ constexpr int kPoolSize = 2 * kNC;  // 1020 nodes
 // always before the next input chunk is read and before an error is raised, so the sink
 // sees what it would see byte by byte.
 constexpr int kSpan = 65536;
-constexpr int kSlack = 256 + 16;  // a whole match and an over-long 8-byte copy past the span
+constexpr int kSlack = 256 + 32;  // a whole match and an over-long copy past the span
 
 class Lzh5Decoder {
 public:
@@ -73,12 +73,16 @@ public:
     }
 
 private:
-    // Copies a match inside the text buffer. Copies run in 8-byte steps and may write up to
-    // 7 bytes past the match (the buffer has room; the next symbol overwrites them). A
+    // Copies a match inside the text buffer. Copies run in 16- or 8-byte steps and may write up
+    // to 15 bytes past the match (the buffer has room; the next symbol overwrites them). A
     // match nearer than 8 bytes repeats a short pattern: its first bytes are copied one by
     // one until a whole number of patterns spans 8 bytes or more, then 8-byte steps follow.
     static inline uint8_t* CopyMatch(uint8_t* pos, int length, uint32_t back) {
         const uint8_t* from = pos - back;
+        if (back >= 16) {
+            for (int k = 0; k < length; k += 16) std::memcpy(pos + k, from + k, 16);
+            return pos + length;
+        }
         if (back >= 8) {
             for (int k = 0; k < length; k += 8) std::memcpy(pos + k, from + k, 8);
             return pos + length;
@@ -99,51 +103,65 @@ private:
     // longest symbol, distance code and extra bits together. No chunk is read here, so no
     // byte needs to reach the sink before the loop ends.
     uint8_t* DecodeFast(uint8_t* pos, uint8_t* const limit, int64_t& left) {
-        while (left > 0 && pos < limit && blockSize_ > 0 && inEnd_ - in_ >= 8) {
+        // Kept in locals: stores through the text pointer could otherwise alias them.
+        uint64_t bits = bits_;
+        int count = bitCount_;
+        const uint8_t* in = in_;
+        const uint8_t* const safeEnd = inEnd_ - 8;
+        unsigned blockLeft = blockSize_;
+        // One bound for the text: the buffer's end or the last byte wanted, whichever is first.
+        uint8_t* const start = pos;
+        uint8_t* const stop = left < limit - pos ? pos + left : limit;
+        while (pos < stop && blockLeft > 0 && in <= safeEnd) {
             uint64_t w;
-            std::memcpy(&w, in_, 8);
+            std::memcpy(&w, in, 8);
             w = __builtin_bswap64(w);
-            bits_ |= w >> bitCount_;
-            in_ += (63 - bitCount_) >> 3;
-            bitCount_ |= 56;
+            bits |= w >> count;
+            in += (63 - count) >> 3;
+            count |= 56;
 
-            --blockSize_;
-            unsigned top = static_cast<unsigned>(bits_ >> 48);
-            unsigned j = cTable_[top >> 4];
+            --blockLeft;
+            unsigned top = static_cast<unsigned>(bits >> 48);
+            unsigned e = cFast_[top >> 4];
+            unsigned j = e & 1023;
+            int len = static_cast<int>(e >> 10);
             if (j >= kNC) {
                 pos_ = pos;
                 j = WalkTree(j, top, 1u << 3, kNC);
+                len = cLen_[j];
             }
-            const int len = cLen_[j];
-            bits_ <<= len;
-            bitCount_ -= len;
+            bits <<= len;
+            count -= len;
             if (j <= 255) {
                 *pos++ = static_cast<uint8_t>(j);
-                --left;
                 continue;
             }
             const int length = static_cast<int>(j) - 253;
-            top = static_cast<unsigned>(bits_ >> 48);
-            unsigned p = ptTable_[top >> 8];
+            top = static_cast<unsigned>(bits >> 48);
+            e = ptFast_[top >> 8];
+            unsigned p = e & 1023;
+            int plen = static_cast<int>(e >> 10);
             if (p >= kNP) {
                 pos_ = pos;
                 p = WalkTree(p, top, 1u << 7, kNP);
+                plen = ptLen_[p];
             }
-            const int plen = ptLen_[p];
-            bits_ <<= plen;
-            bitCount_ -= plen;
-            uint32_t back = 1;
-            if (p == 1) {
-                back = 2;
-            } else if (p > 1) {
+            bits <<= plen;
+            count -= plen;
+            uint32_t back = p + 1;  // distance classes 0 and 1 carry no extra bits
+            if (p > 1) {
                 const int extra = static_cast<int>(p) - 1;
-                back = (1u << extra) + static_cast<uint32_t>(bits_ >> (64 - extra)) + 1;
-                bits_ <<= extra;
-                bitCount_ -= extra;
+                back = (1u << extra) + static_cast<uint32_t>(bits >> (64 - extra)) + 1;
+                bits <<= extra;
+                count -= extra;
             }
             pos = CopyMatch(pos, length, back);
-            left -= length;
         }
+        bits_ = bits;
+        bitCount_ = count;
+        in_ = in;
+        blockSize_ = static_cast<uint16_t>(blockLeft);
+        left -= pos - start;
         Ensure16();
         return pos;
     }
@@ -216,6 +234,16 @@ private:
         ReadShortCodeLengths(kNT, kTBit, 3);
         ReadSymbolCodeLengths();
         ReadShortCodeLengths(kNP, kPBit, -1);
+        // The fast loop's tables: symbol and code length in one entry (length 0 with a
+        // node number: the code goes on in the tree).
+        for (int k = 0; k < 4096; ++k) {
+            unsigned j = cTable_[k];
+            cFast_[k] = static_cast<uint16_t>(j < kNC ? (cLen_[j] << 10) | j : j);
+        }
+        for (int k = 0; k < 256; ++k) {
+            unsigned j = ptTable_[k];
+            ptFast_[k] = static_cast<uint16_t>(j < kNP ? (ptLen_[j] << 10) | j : j);
+        }
     }
 
     [[noreturn]] void Bad() {
@@ -377,6 +405,8 @@ private:
     uint8_t ptLen_[128];
     uint16_t cTable_[4096];
     uint16_t ptTable_[256];
+    uint16_t cFast_[4096];
+    uint16_t ptFast_[256];
     uint16_t blockSize_ = 0;
 };
 

@@ -32,7 +32,7 @@ int Usage(const std::string& why) {
 class StdioStream : public common::Stream {
 public:
     StdioStream(const std::string& path, const char* mode) : f_(std::fopen(path.c_str(), mode)) {
-        if (f_) std::setvbuf(f_, nullptr, _IOFBF, 1 << 20);
+        if (f_) std::setvbuf(f_, buffer_.data(), _IOFBF, buffer_.size());
     }
     ~StdioStream() override {
         if (f_) std::fclose(f_);
@@ -61,6 +61,7 @@ public:
     }
 
 private:
+    std::vector<char> buffer_ = std::vector<char>(1 << 20);  // before f_: set up first
     std::FILE* f_;
 };
 
@@ -121,6 +122,7 @@ int CodecCommand(const std::vector<std::string>& args) {
     }
     uint32_t checksum = 0;
     codecs::CodecHost host;
+    host.YieldEachChunk = false;  // no window to keep responsive
     const int32_t sourceSize = int32_t(inputSize);
     std::string failure;
     try {

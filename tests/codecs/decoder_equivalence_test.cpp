@@ -1,0 +1,165 @@
+// The fast -lh5- and LZH decoders against the byte-at-a-time ones: on valid, cut, damaged,
+// aborted, keyed and short-delivered streams, both must write the same bytes, raise the same
+// error, report the same checksum, read the source in the same chunks, and have the same
+// bytes in the destination at every progress call.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "codec_helpers.h"
+#include "codecs/codec_io.h"
+#include "reference_decoders.h"
+
+namespace zuv::codecs::testing {
+namespace {
+
+// A source that records its reads and can run dry before the stored size is used up.
+class RecordingSource : public common::MemoryStream {
+public:
+    RecordingSource(Bytes data, size_t deliverable) : common::MemoryStream(std::move(data)), left_(deliverable) {}
+    uint32_t Read(void* buffer, uint32_t count) override {
+        uint32_t want = count > left_ ? uint32_t(left_) : count;
+        uint32_t n = common::MemoryStream::Read(buffer, want);
+        left_ -= n;
+        reads.push_back(n);
+        return n;
+    }
+    std::vector<uint32_t> reads;
+
+private:
+    size_t left_;
+};
+
+struct Case {
+    Bytes stream;
+    int32_t storedSize = 0;
+    int32_t expandedSize = 0;
+    size_t deliverable = SIZE_MAX;  // bytes the source gives before it runs dry
+    int abortAtCall = 0;            // progress call (1-based) that answers -1; 0: none
+    uint32_t key = 0;
+    bool unmask = false;
+};
+
+struct Trace {
+    Bytes output;
+    std::string error;
+    uint32_t checksum = 0xDEADBEEF;
+    std::vector<uint32_t> reads;
+    std::vector<std::pair<int32_t, uint64_t>> progress;  // percentage, destination size
+    bool operator==(const Trace& o) const {
+        return output == o.output && error == o.error && checksum == o.checksum && reads == o.reads &&
+               progress == o.progress;
+    }
+};
+
+using Decoder = std::function<void(CodecIO&, int32_t)>;
+
+// Runs one expansion the way RunCodec does, with the given decoder.
+Trace Run(const Case& c, const Decoder& decode) {
+    Trace t;
+    RecordingSource source(c.stream, c.deliverable);
+    common::MemoryStream dest;
+    CodecHost host;
+    host.Key = c.key;
+    host.YieldEachChunk = false;
+    int calls = 0;
+    host.OnShowProgress = [&](int32_t& percentage) {
+        ++calls;
+        t.progress.emplace_back(percentage, dest.Size());
+        if (calls == c.abortAtCall) percentage = -1;
+    };
+    try {
+        CodecIO io(host, dest, source, c.storedSize, true, c.unmask);
+        decode(io, c.expandedSize);
+        uint32_t sum = io.OutputSum;
+        io.Flush();
+        t.checksum = sum;
+    } catch (const common::Exception& e) {
+        t.error = e.what();
+    }
+    t.output = dest.data();
+    t.reads = source.reads;
+    // Once the source has delivered nothing, the byte-at-a-time LZH reader asks it again at
+    // every further byte; the fast one stops asking. The futile reads are counted as one.
+    while (t.reads.size() >= 2 && t.reads.back() == 0 && t.reads[t.reads.size() - 2] == 0) t.reads.pop_back();
+    return t;
+}
+
+void ExpectSame(const Case& c, const Decoder& fast, const Decoder& reference, const std::string& what) {
+    SCOPED_TRACE(what);
+    Trace a = Run(c, fast);
+    Trace b = Run(c, reference);
+    EXPECT_EQ(a.error, b.error);
+    EXPECT_EQ(a.output.size(), b.output.size());
+    EXPECT_TRUE(a.output == b.output);
+    EXPECT_EQ(a.checksum, b.checksum);
+    EXPECT_EQ(a.reads, b.reads);
+    EXPECT_EQ(a.progress, b.progress);
+}
+
+std::vector<Bytes> Samples() {
+    Bytes mixed = Prose(90000, 3);
+    Bytes noise = Random(30000, 4);
+    mixed.insert(mixed.begin() + 20000, noise.begin(), noise.end());
+    Bytes runs = Runs(70000);
+    mixed.insert(mixed.end(), runs.begin(), runs.end());
+    Bytes records = Records(50000);
+    mixed.insert(mixed.end(), records.begin(), records.end());
+    return {Text("a"), Text("abcabcabcabcabcabc"), Prose(8192, 5), Random(20000, 6), Runs(40000), mixed};
+}
+
+// Every kind of stream that a set may hand the decoders, for one method.
+void CheckMethod(uint8_t method, const Decoder& fast, const Decoder& reference) {
+    uint32_t seed = 99;
+    for (const Bytes& data : Samples()) {
+        CodecHost roomy;
+        roomy.CompressionMargin = -int32_t(data.size()) - 1000;  // noise may grow
+        const Bytes packed = Compress(data, method, roomy).output;
+        const int32_t n = int32_t(data.size());
+        const int32_t p = int32_t(packed.size());
+        const std::string tag = std::to_string(data.size()) + " bytes";
+        ExpectSame({packed, p, n}, fast, reference, tag + ", whole");
+        ExpectSame({packed, p, n + 5000}, fast, reference, tag + ", more wanted than stored");
+        ExpectSame({packed, p, n / 2 + 1}, fast, reference, tag + ", less wanted");
+        ExpectSame({packed, p / 2, n}, fast, reference, tag + ", stored size cut");
+        Case dry{packed, p, n};
+        dry.deliverable = size_t(p) * 2 / 3;
+        ExpectSame(dry, fast, reference, tag + ", source runs dry");
+        for (int call = 1; call <= 3; ++call) {
+            Case aborted{packed, p, n};
+            aborted.abortAtCall = call;
+            ExpectSame(aborted, fast, reference, tag + ", aborted at call " + std::to_string(call));
+        }
+        Case keyed{packed, p, n};
+        keyed.key = 0x1A2B3C4D;
+        keyed.unmask = true;
+        for (size_t i = 0; i < keyed.stream.size(); ++i) keyed.stream[i] ^= uint8_t(keyed.key >> (8 * (i & 3)));
+        ExpectSame(keyed, fast, reference, tag + ", keyed");
+        for (int k = 0; k < 12; ++k) {
+            Bytes damaged = packed;
+            for (int flips = 0; flips < 1 + k % 3; ++flips) {
+                seed = seed * 1103515245u + 12345u;
+                damaged[(seed >> 8) % damaged.size()] ^= uint8_t(1u << ((seed >> 4) & 7));
+            }
+            ExpectSame({damaged, p, n}, fast, reference, tag + ", damaged " + std::to_string(k));
+        }
+    }
+    // Pure noise read as a stream.
+    for (uint32_t s = 1; s <= 20; ++s) {
+        Bytes junk = Random(3000 + s * 500, s);
+        ExpectSame({junk, int32_t(junk.size()), 40000}, fast, reference, "noise " + std::to_string(s));
+    }
+}
+
+TEST(DecoderEquivalence, Lzh5MatchesTheByteAtATimeDecoder) {
+    CheckMethod(coLZH5, ExpandLZH5, ReferenceExpandLZH5);
+}
+
+TEST(DecoderEquivalence, LzhMatchesTheByteAtATimeDecoder) {
+    CheckMethod(coLZH, ExpandLZH, ReferenceExpandLZH);
+}
+
+}  // namespace
+}  // namespace zuv::codecs::testing
