@@ -245,12 +245,22 @@ private:
 
     inline int DecodeAdaptiveSymbol() {
         unsigned c = tree_.son[kR];
+        uint64_t bits = bits_;  // in registers for the walk
+        int count = bitCount_;
         while (c < static_cast<unsigned>(kT)) {
-            TopUp();
-            c = tree_.son[c + static_cast<unsigned>(bits_ >> 63)];
-            bits_ <<= 1;
-            --bitCount_;
+            if (count <= 8) {
+                bits_ = bits;
+                bitCount_ = count;
+                TopUpSlow();
+                bits = bits_;
+                count = bitCount_;
+            }
+            c = tree_.son[c + static_cast<unsigned>(bits >> 63)];
+            bits <<= 1;
+            --count;
         }
+        bits_ = bits;
+        bitCount_ = count;
         int s = static_cast<int>(c) - kT;
         tree_.UpdateAdaptiveTree(s);
         return s;
