@@ -5,11 +5,7 @@
 
 namespace zuv::archive {
 
-uint32_t DataChecksum(const uint8_t* data, size_t size) {
-    uint32_t sum = 0;
-    for (size_t i = 0; i < size; ++i) sum += data[i];
-    return sum;
-}
+uint32_t DataChecksum(const uint8_t* data, size_t size) { return AddToChecksum(0, data, size); }
 
 void MaskWithKey(std::vector<uint8_t>& data, uint32_t key) {
     for (size_t i = 0; i < data.size(); ++i) data[i] ^= uint8_t(key >> (8 * (i % 4)));

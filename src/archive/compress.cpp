@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "archive/buffered_file.h"
 #include "common/routines.h"
 
 namespace zuv::archive {
@@ -30,13 +31,14 @@ uint64_t BytesLeft(common::Stream& stream) {
     return pos < size ? size - pos : 0;
 }
 
-// An output that keeps nothing: counts and sums what is written to it.
+// An output that keeps nothing: counts what is written to it and, when asked, sums it (the
+// codecs return the checksum of what they write, so only stored entries need the sum).
 class SummingSink : public common::Stream {
 public:
+    explicit SummingSink(bool summing) : summing_(summing) {}
     uint32_t Read(void*, uint32_t) override { return 0; }
     uint32_t Write(const void* buffer, uint32_t count) override {
-        const uint8_t* p = static_cast<const uint8_t*>(buffer);
-        for (uint32_t i = 0; i < count; ++i) sum += p[i];
+        if (summing_) sum = AddToChecksum(sum, static_cast<const uint8_t*>(buffer), count);
         written += count;
         return count;
     }
@@ -45,9 +47,41 @@ public:
     uint64_t Size() override { return written; }
     uint64_t written = 0;
     uint32_t sum = 0;
+
+private:
+    bool summing_;
 };
 
+// The archive at `path`, opened read-only and exclusive and read ahead in blocks.
+std::unique_ptr<common::FileStream> OpenArchiveFile(platform::Platform& platform, const std::string& path) {
+    auto file = platform.Open(path, platform::OpenMode::kReadExclusive);
+    if (!file) throw common::EInOutError("Cannot open file " + path);
+    return std::make_unique<common::FileStream>(std::make_unique<BufferedFile>(std::move(file)), path);
+}
+
 }  // namespace
+
+uint32_t AddToChecksum(uint32_t sum, const uint8_t* data, size_t size) {
+    // Eight bytes at a time: the even and the odd bytes of each 64-bit word are added into
+    // four 16-bit lanes. A word adds at most 2 * 255 to a lane, so 128 words fit before the
+    // lanes have to be folded into the sum.
+    constexpr uint64_t kEvenBytes = 0x00FF00FF00FF00FFull;
+    while (size >= 8) {
+        const size_t words = std::min<size_t>(size / 8, 128);
+        uint64_t lanes = 0;
+        for (size_t i = 0; i < words; ++i) {
+            uint64_t word;
+            std::memcpy(&word, data + 8 * i, 8);
+            lanes += (word & kEvenBytes) + ((word >> 8) & kEvenBytes);
+        }
+        sum += uint32_t(lanes & 0xFFFF) + uint32_t((lanes >> 16) & 0xFFFF) + uint32_t((lanes >> 32) & 0xFFFF) +
+               uint32_t(lanes >> 48);
+        data += 8 * words;
+        size -= 8 * words;
+    }
+    while (size-- > 0) sum += *data++;
+    return sum;
+}
 
 void ArchiveHeader::Encode(uint8_t out[kArchiveHeaderSize]) const {
     std::memcpy(out, Signature, 5);
@@ -153,10 +187,7 @@ bool TCompress::ReadEntryHeader(common::Stream& stream, EntryHeader& header, std
 }
 
 void TCompress::ListArchiveFile(const std::string& path, TArchiveList& list) {
-    auto file = platform_.Open(path, platform::OpenMode::kReadExclusive);
-    if (!file) throw common::EInOutError("Cannot open file " + path);
-    common::FileStream stream(std::move(file), path);
-    ListArchiveStream(stream, list);
+    ListArchiveStream(*OpenArchiveFile(platform_, path), list);
 }
 
 void TCompress::ListArchiveStream(common::Stream& stream, TArchiveList& list) {
@@ -181,10 +212,7 @@ void TCompress::ListArchiveStream(common::Stream& stream, TArchiveList& list) {
 }
 
 void TCompress::ExpandArchiveFile(const std::string& path, std::vector<std::string>* list) {
-    auto file = platform_.Open(path, platform::OpenMode::kReadExclusive);
-    if (!file) throw common::EInOutError("Cannot open file " + path);
-    common::FileStream stream(std::move(file), path);
-    ExpandArchiveStream(stream, list);
+    ExpandArchiveStream(*OpenArchiveFile(platform_, path), list);
 }
 
 int64_t TCompress::FreeSpaceFor(const std::string& target) {
@@ -342,6 +370,8 @@ void TCompress::ExpandArchiveStream(common::Stream& stream, std::vector<std::str
     if (list) *list = std::move(written);
 }
 
+int TCompress::TestArchiveFile(const std::string& path) { return TestArchiveStream(*OpenArchiveFile(platform_, path)); }
+
 int TCompress::TestArchiveStream(common::Stream& stream) {
     const ArchiveHeader archiveHeader = ReadArchiveHeader(stream);
     const std::string compressId(archiveHeader.CompressID, 3);
@@ -349,7 +379,7 @@ int TCompress::TestArchiveStream(common::Stream& stream) {
     EntryHeader header;
     std::string name;
     while (ReadEntryHeader(stream, header, name)) {
-        SummingSink sink;
+        SummingSink sink(header.Method == coNone);
         const uint64_t dataStart = stream.Position();
         ExpandEntry(sink, stream, header, compressId);
         // Stored entries carry a checksum too, and every entry must deliver all its bytes.

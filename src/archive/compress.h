@@ -154,7 +154,9 @@ public:
     void ExpandArchiveStream(common::Stream& stream, std::vector<std::string>* list);
 
     // Expands every entry into nothing, running every checksum and key test; returns the
-    // count of entries tested. Used to verify an archive without writing files.
+    // count of entries tested. Used to verify an archive without writing files. The file
+    // form opens the archive as ExpandArchiveFile does.
+    int TestArchiveFile(const std::string& path);
     int TestArchiveStream(common::Stream& stream);
 
     platform::Platform& platform() { return platform_; }
@@ -178,6 +180,8 @@ private:
     bool checkSpaceBeforeExpand_ = false;
 };
 
+// Adds `size` bytes to a data checksum (the wrapping 32-bit sum of the bytes).
+uint32_t AddToChecksum(uint32_t sum, const uint8_t* data, size_t size);
 // Moves a stream `count` bytes on (nothing for a count of 0 or less).
 void SkipForward(common::Stream& stream, int64_t count);
 // ASCII case-insensitive equality (only a..z match their capitals).

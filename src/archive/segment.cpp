@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "archive/buffered_file.h"
 #include "common/routines.h"
 
 namespace zuv::archive {
@@ -152,8 +153,9 @@ void TSegCompress::OpenSegment(uint16_t n) {
             Abort();
         }
     }
-    segment_ = platform_.Open(SegPath, platform::OpenMode::kReadExclusive);
-    if (!segment_) throw ESegError(kOpenFailed);
+    auto file = platform_.Open(SegPath, platform::OpenMode::kReadExclusive);
+    if (!file) throw ESegError(kOpenFailed);
+    segment_ = std::make_unique<BufferedFile>(std::move(file));
     SegBytesLeft = int64_t(segment_->Size());
 }
 
@@ -206,19 +208,21 @@ void TSegCompress::DiscardSpan(int32_t size) {
 void TSegCompress::JoinIntoTemporary(int32_t size, bool progress) {
     TempArchivePath = TemporaryName();
     if (common::FileExists(platform_, TempArchivePath)) platform_.DeleteFile(TempArchivePath);
-    auto file = platform_.Open(TempArchivePath, platform::OpenMode::kCreate);
-    if (!file) throw ESegError(kOpenFailed);
+    auto created = platform_.Open(TempArchivePath, platform::OpenMode::kCreate);
+    if (!created) throw ESegError(kOpenFailed);
+    auto file = std::make_unique<BufferedFile>(std::move(created));
     try {
         int64_t copied = 0;
         while (copied < size) {
+            // ReadSpan fills the whole chunk or fails, so the buffer needs no clearing first.
             uint32_t chunk = uint32_t(std::min<int64_t>(int64_t(size) - copied, kSegBufferSize));
-            std::fill(buffer_.begin(), buffer_.end(), 0);
             ReadSpan(buffer_.data(), chunk);
             if (file->Write(buffer_.data(), chunk) != chunk)
                 throw common::EInOutError("Cannot write file " + TempArchivePath);
             copied += chunk;
             if (progress && OnSegShowProgress) OnSegShowProgress(int32_t(copied * 100 / size));
         }
+        if (!file->Flush()) throw common::EInOutError("Cannot write file " + TempArchivePath);
     } catch (...) {
         file.reset();
         platform_.DeleteFile(TempArchivePath);

@@ -466,6 +466,33 @@ TEST_F(CompressTest, FileFunctionsOpenThroughThePlatform) {
     EXPECT_THROW(compress.ListArchiveFile("C:\\none.teq", list), common::EInOutError);
 }
 
+TEST(DataChecksumTest, WordSumsEqualTheByteSum) {
+    std::vector<uint8_t> data = SampleData(5000, 4);
+    for (size_t start = 0; start < 9; ++start) {
+        for (size_t size : {0, 1, 7, 8, 9, 1023, 1024, 1025, 1031, 1032, 4000}) {
+            uint32_t expected = 77;
+            for (size_t i = start; i < start + size; ++i) expected += data[i];
+            EXPECT_EQ(AddToChecksum(77, data.data() + start, size), expected) << start << " " << size;
+        }
+    }
+    // The largest bytes, long enough to fill the partial sums to the top and to wrap the total.
+    std::vector<uint8_t> ones(16843010 + 5, 0xFF);
+    EXPECT_EQ(AddToChecksum(0, ones.data(), 1024), 1024u * 255u);
+    EXPECT_EQ(AddToChecksum(0, ones.data(), 1032), 1032u * 255u);
+    EXPECT_EQ(AddToChecksum(0, ones.data(), ones.size()), uint32_t(uint64_t(ones.size()) * 255u));
+    EXPECT_EQ(DataChecksum(ones.data(), 3000), 3000u * 255u);
+}
+
+TEST_F(CompressTest, TestArchiveFileReadsLikeTheStream) {
+    std::vector<uint8_t> a = ThreeFiles();
+    fake.PutFile("C:\\arc.teq", std::string(a.begin(), a.end()));
+    EXPECT_EQ(compress.TestArchiveFile("C:\\arc.teq"), 3);
+    a.back() ^= 1;
+    fake.PutFile("C:\\bad.teq", std::string(a.begin(), a.end()));
+    EXPECT_THROW(compress.TestArchiveFile("C:\\bad.teq"), EBadChecksum);
+    EXPECT_THROW(compress.TestArchiveFile("C:\\none.teq"), common::EInOutError);
+}
+
 TEST_F(CompressTest, TestArchiveChecksStoredData) {
     MemoryStream good(ThreeFiles());
     EXPECT_EQ(compress.TestArchiveStream(good), 3);

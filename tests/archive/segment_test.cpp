@@ -452,6 +452,44 @@ TEST_F(SegmentTest, CatalogueEntriesStayInTheTemporaryDirectory) {
     EXPECT_EQ(TempFiles(), 0u);
 }
 
+TEST_F(SegmentTest, LargeArchiveCutAtOddPlacesExpandsWhole) {
+    // Several read-ahead blocks per segment, and segment ends that fall inside blocks and chunks.
+    std::vector<SetArchive> set(1);
+    std::vector<uint8_t> data = SampleData(300000, 5);
+    TArchiveWriter w;
+    w.Add("big.bin", data);
+    set[0].Template = "C:\\big\\";
+    set[0].Files = {"big.bin"};
+    set[0].Archive = w.Bytes();
+    size_t head = BuildSpanStream(set).size() - set[0].Archive.size();
+    PutSet(set, {head + 70001, 65536, 1, 100003});
+    std::vector<int32_t> progress;
+    seg.OnSegShowProgress = [&](int32_t p) { progress.push_back(p); };
+    seg.ExpandSet();
+    EXPECT_EQ(fake.GetFile("C:\\big\\big.bin"), std::string(data.begin(), data.end()));
+    EXPECT_EQ(events.back(), "before disk.005 5");
+    EXPECT_EQ(progress.size(), (set[0].Archive.size() + 8191) / 8192);
+    EXPECT_EQ(TempFiles(), 0u);
+}
+
+TEST_F(SegmentTest, FullDiskForTheTemporaryArchive) {
+    std::vector<SetArchive> set(1);
+    TArchiveWriter w;
+    w.Add("big.bin", SampleData(200000, 6));
+    set[0].Template = "C:\\big\\";
+    set[0].Files = {"big.bin"};
+    set[0].Archive = w.Bytes();
+    PutSet(set);
+    // Whether the disk fills in the first block or after many, the run fails and the
+    // temporary archive goes.
+    for (uint32_t limit : {1000u, 150000u, uint32_t(set[0].Archive.size() - 1)}) {
+        fake.writeLimits["C:\\TMP\\DISK.$A$"] = limit;
+        EXPECT_EQ(RunError(), "Cannot write file c:\\tmp\\disk.$A$") << limit;
+        EXPECT_EQ(TempFiles(), 0u) << limit;
+        EXPECT_FALSE(fake.Exists("C:\\big\\big.bin")) << limit;
+    }
+}
+
 TEST_F(SegmentTest, ContainerErrorsPassThroughAndTemporaryGoes) {
     std::vector<SetArchive> set = SampleSet();
     set[0].Archive[12] = 9;  // archive type

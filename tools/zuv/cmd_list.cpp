@@ -4,7 +4,6 @@
 #include "archive/compress.h"
 #include "archive/segment.h"
 #include "commands.h"
-#include "common/stream.h"
 
 namespace zuv::tool {
 
@@ -47,12 +46,6 @@ bool ParseArgs(const std::vector<std::string>& args, bool allowKey, std::string&
         return false;
     }
     return true;
-}
-
-std::unique_ptr<common::FileStream> OpenArchive(platform::Platform& platform, const std::string& path) {
-    auto file = platform.Open(path, platform::OpenMode::kReadExclusive);
-    if (!file) throw common::EInOutError("Cannot open file " + path);
-    return std::make_unique<common::FileStream>(std::move(file), path);
 }
 
 }  // namespace
@@ -108,8 +101,7 @@ int TestCommand(const std::vector<std::string>& args) {
         try {
             archive::TCompress tester(*platform);
             tester.SetKey(key);
-            auto stream = OpenArchive(*platform, source.path);
-            entries = tester.TestArchiveStream(*stream);
+            entries = tester.TestArchiveFile(source.path);
         } catch (const std::exception& e) {
             bar.Done();
             return ReportFailure(e, *platform);
@@ -121,8 +113,7 @@ int TestCommand(const std::vector<std::string>& args) {
             reader.OnSegAfterArchive = [&](archive::TSegArcHeader, const std::string&) {
                 archive::TCompress tester(*platform);
                 tester.SetKey(key);
-                auto stream = OpenArchive(*platform, reader.TempArchivePath);
-                entries += tester.TestArchiveStream(*stream);
+                entries += tester.TestArchiveFile(reader.TempArchivePath);
             };
         });
         bar.Done();
