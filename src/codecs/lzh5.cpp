@@ -4,19 +4,73 @@
 #include <memory>
 
 #include "codecs/codec_io.h"
+#include "codecs/lzh5_tables.h"
 
 namespace zuv::codecs {
 
+namespace lh5 {
+
+void BuildDecodeTable(int nchar, const uint8_t* bitlen, int tableBits, uint16_t* table, uint16_t* left,
+                      uint16_t* right) {
+    uint32_t count[17] = {0};
+    uint32_t weight[18];
+    uint32_t start[18];
+    for (int i = 0; i < nchar; ++i) {
+        if (bitlen[i] > 16) throw ELZHBadDecodeTable();
+        count[bitlen[i]]++;
+    }
+    start[1] = 0;
+    for (int i = 1; i <= 16; ++i) {
+        weight[i] = 1u << (16 - i);
+        start[i + 1] = start[i] + count[i] * weight[i];
+    }
+    // An over-full, under-full or empty length set cannot be decoded safely.
+    if (start[17] != 0x10000) throw ELZHBadDecodeTable();
+    int shift = 16 - tableBits;
+    for (int i = 1; i <= tableBits; ++i) {
+        start[i] >>= shift;
+        weight[i] >>= shift;
+    }
+    uint32_t tableSize = 1u << tableBits;
+    uint32_t i = start[tableBits + 1] >> shift;
+    if (i != 0 && i < tableSize) {
+        for (uint32_t k = i; k < tableSize; ++k) table[k] = 0;
+    }
+    int avail = nchar;
+    for (int ch = 0; ch < nchar; ++ch) {
+        int len = bitlen[ch];
+        if (len == 0) continue;
+        uint32_t next = start[len] + weight[len];
+        if (len <= tableBits) {
+            if (next > tableSize) throw ELZHBadDecodeTable();
+            for (uint32_t k = start[len]; k < next; ++k) table[k] = static_cast<uint16_t>(ch);
+        } else {
+            uint32_t k = start[len];
+            uint16_t* slot = &table[(k >> shift) & (tableSize - 1)];
+            k <<= tableBits;
+            for (int m = len - tableBits; m > 0; --m) {
+                if (*slot == 0) {
+                    if (avail >= kPoolSize) throw ELZHBadDecodeTable();
+                    right[avail] = left[avail] = 0;
+                    *slot = static_cast<uint16_t>(avail++);
+                }
+                uint16_t node = *slot;
+                // A path through a leaf: not a prefix code.
+                if (node < nchar) throw ELZHBadDecodeTable();
+                slot = (k & 0x8000) ? &right[node] : &left[node];
+                k = (k << 1) & 0xFFFF;
+            }
+            *slot = static_cast<uint16_t>(ch);
+        }
+        start[len] = next;
+    }
+}
+
+}  // namespace lh5
+
 namespace {
 
-constexpr int kDicSize = 8192;
-constexpr int kNC = 510;        // literal/length alphabet
-constexpr int kNT = 19;         // code-length alphabet
-constexpr int kNP = 14;         // distance alphabet
-constexpr int kTBit = 5;
-constexpr int kCBit = 9;
-constexpr int kPBit = 4;
-constexpr int kPoolSize = 2 * kNC;  // 1020 nodes
+using namespace lh5;
 
 // The expanded text is kept in one linear buffer: 8192 bytes of history (spaces at the
 // start, as the window begins) followed by the bytes decoded since the last hand-over to
@@ -121,33 +175,13 @@ private:
             count |= 56;
 
             --blockLeft;
-            unsigned top = static_cast<unsigned>(bits >> 48);
-            unsigned e = cFast_[top >> 4];
-            unsigned j = e & 1023;
-            int len = static_cast<int>(e >> 10);
-            if (j >= kNC) {
-                pos_ = pos;
-                j = WalkTree(j, top, 1u << 3, kNC);
-                len = cLen_[j];
-            }
-            bits <<= len;
-            count -= len;
+            const unsigned j = FastCode(bits, count, cFast_, 12, kNC, cLen_, pos);
             if (j <= 255) {
                 *pos++ = static_cast<uint8_t>(j);
                 continue;
             }
             const int length = static_cast<int>(j) - 253;
-            top = static_cast<unsigned>(bits >> 48);
-            e = ptFast_[top >> 8];
-            unsigned p = e & 1023;
-            int plen = static_cast<int>(e >> 10);
-            if (p >= kNP) {
-                pos_ = pos;
-                p = WalkTree(p, top, 1u << 7, kNP);
-                plen = ptLen_[p];
-            }
-            bits <<= plen;
-            count -= plen;
+            const unsigned p = FastCode(bits, count, ptFast_, 8, kNP, ptLen_, pos);
             uint32_t back = p + 1;  // distance classes 0 and 1 carry no extra bits
             if (p > 1) {
                 const int extra = static_cast<int>(p) - 1;
@@ -164,6 +198,25 @@ private:
         left -= pos - start;
         Ensure16();
         return pos;
+    }
+
+    // One code through a packed table: drops its bits and returns its symbol. An entry
+    // holding a node (length 0) goes on in the tree; `pos` is where the text stands, for
+    // the sink should the code be bad.
+    inline unsigned FastCode(uint64_t& bits, int& count, const uint16_t* fast, int tableBits, unsigned alphabet,
+                             const uint8_t* lengths, uint8_t* pos) {
+        const unsigned top = static_cast<unsigned>(bits >> 48);
+        const unsigned e = fast[top >> (16 - tableBits)];
+        unsigned j = e & 1023;
+        int len = static_cast<int>(e >> 10);
+        if (j >= alphabet) {
+            pos_ = pos;
+            j = WalkTree(j, top, 1u << (15 - tableBits), alphabet);
+            len = lengths[j];
+        }
+        bits <<= len;
+        count -= len;
+        return j;
     }
 
     // Follows the tree below a table entry for the code bits under `mask` of `top`.
@@ -230,6 +283,9 @@ private:
     }
 
     void ReadBlockHeader() {
+        // A damaged header raises from deep in the table building: what has been decoded
+        // goes to the sink first, as it would have byte by byte.
+        Emit();
         blockSize_ = static_cast<uint16_t>(TakeBits(16));
         ReadShortCodeLengths(kNT, kTBit, 3);
         ReadSymbolCodeLengths();
@@ -249,62 +305,6 @@ private:
     [[noreturn]] void Bad() {
         Emit();
         throw ELZHBadDecodeTable();
-    }
-
-    // Builds the direct table (and the tree below it) of a canonical code. Only complete
-    // codes are accepted: weights summing to exactly 2^16, every length at most 16.
-    void BuildDecodeTable(int nchar, const uint8_t* bitlen, int tableBits, uint16_t* table) {
-        uint32_t count[17] = {0};
-        uint32_t weight[18];
-        uint32_t start[18];
-        for (int i = 0; i < nchar; ++i) {
-            if (bitlen[i] > 16) Bad();
-            count[bitlen[i]]++;
-        }
-        start[1] = 0;
-        for (int i = 1; i <= 16; ++i) {
-            weight[i] = 1u << (16 - i);
-            start[i + 1] = start[i] + count[i] * weight[i];
-        }
-        // An over-full, under-full or empty length set cannot be decoded safely.
-        if (start[17] != 0x10000) Bad();
-        int shift = 16 - tableBits;
-        for (int i = 1; i <= tableBits; ++i) {
-            start[i] >>= shift;
-            weight[i] >>= shift;
-        }
-        uint32_t tableSize = 1u << tableBits;
-        uint32_t i = start[tableBits + 1] >> shift;
-        if (i != 0 && i < tableSize) {
-            for (uint32_t k = i; k < tableSize; ++k) table[k] = 0;
-        }
-        int avail = nchar;
-        for (int ch = 0; ch < nchar; ++ch) {
-            int len = bitlen[ch];
-            if (len == 0) continue;
-            uint32_t next = start[len] + weight[len];
-            if (len <= tableBits) {
-                if (next > tableSize) Bad();
-                for (uint32_t k = start[len]; k < next; ++k) table[k] = static_cast<uint16_t>(ch);
-            } else {
-                uint32_t k = start[len];
-                uint16_t* slot = &table[(k >> shift) & (tableSize - 1)];
-                k <<= tableBits;
-                for (int m = len - tableBits; m > 0; --m) {
-                    if (*slot == 0) {
-                        if (avail >= kPoolSize) Bad();
-                        right_[avail] = left_[avail] = 0;
-                        *slot = static_cast<uint16_t>(avail++);
-                    }
-                    uint16_t node = *slot;
-                    if (node < nchar) Bad();  // a path through a leaf: not a prefix code
-                    slot = (k & 0x8000) ? &right_[node] : &left_[node];
-                    k = (k << 1) & 0xFFFF;
-                }
-                *slot = static_cast<uint16_t>(ch);
-            }
-            start[len] = next;
-        }
     }
 
     void ReadShortCodeLengths(int nn, int nbit, int special) {
@@ -336,7 +336,7 @@ private:
             }
         }
         for (int k = i; k < nn; ++k) ptLen_[k] = 0;
-        BuildDecodeTable(nn, ptLen_, 8, ptTable_);
+        BuildDecodeTable(nn, ptLen_, 8, ptTable_, left_, right_);
     }
 
     void ReadSymbolCodeLengths() {
@@ -370,7 +370,7 @@ private:
             }
         }
         for (int k = i; k < kNC; ++k) cLen_[k] = 0;
-        BuildDecodeTable(kNC, cLen_, 12, cTable_);
+        BuildDecodeTable(kNC, cLen_, 12, cTable_, left_, right_);
     }
 
     inline unsigned DecodeSymbol() {

@@ -6,21 +6,16 @@
 
 #include "codecs/codec_io.h"
 #include "codecs/huffman.h"
+#include "codecs/lzh5_tables.h"
 
 namespace zuv::codecs {
 
 namespace {
 
-constexpr int kDicBit = 13;
-constexpr int kDicSize = 1 << kDicBit;  // 8192
+using namespace lh5;
+
 constexpr int kMaxMatch = 256;
 constexpr int kThreshold = 3;
-constexpr int kNC = 510;  // literal/length alphabet
-constexpr int kNT = 19;   // code-length alphabet
-constexpr int kNP = 14;   // distance alphabet
-constexpr int kTBit = 5;
-constexpr int kCBit = 9;
-constexpr int kPBit = 4;
 constexpr int kNPT = kNT;  // the larger of the two short alphabets
 constexpr int kBufSize = 16384;  // block buffer
 

@@ -39,6 +39,20 @@ std::vector<SetArchive> SampleSet() {
     return set;
 }
 
+// One archive holding "big.bin" for C:\big\.
+std::vector<SetArchive> BigFileSet(const std::vector<uint8_t>& data) {
+    std::vector<SetArchive> set(1);
+    TArchiveWriter w;
+    w.Add("big.bin", data);
+    set[0].Template = "C:\\big\\";
+    set[0].Files = {"big.bin"};
+    set[0].Archive = w.Bytes();
+    return set;
+}
+
+// The bytes of the set's stream before its only archive's data.
+size_t HeadSize(const std::vector<SetArchive>& set) { return BuildSpanStream(set).size() - set[0].Archive.size(); }
+
 class SegmentTest : public ::testing::Test {
 protected:
     platform::FakePlatform fake;
@@ -182,14 +196,9 @@ TEST_F(SegmentTest, SplitAtEveryByteOfTheSpan) {
 }
 
 TEST_F(SegmentTest, ArchiveAcrossThreeSegmentsAndAnEmptyOne) {
-    std::vector<SetArchive> set(1);
     std::vector<uint8_t> data = SampleData(30000, 3);
-    TArchiveWriter w;
-    w.Add("big.bin", data);
-    set[0].Template = "C:\\big\\";
-    set[0].Files = {"big.bin"};
-    set[0].Archive = w.Bytes();
-    size_t head = BuildSpanStream(set).size() - set[0].Archive.size();
+    std::vector<SetArchive> set = BigFileSet(data);
+    size_t head = HeadSize(set);
     PutSet(set, {head + 100, 20000});
     std::vector<int32_t> progress;
     seg.OnSegShowProgress = [&](int32_t p) { progress.push_back(p); };
@@ -454,14 +463,9 @@ TEST_F(SegmentTest, CatalogueEntriesStayInTheTemporaryDirectory) {
 
 TEST_F(SegmentTest, LargeArchiveCutAtOddPlacesExpandsWhole) {
     // Several read-ahead blocks per segment, and segment ends that fall inside blocks and chunks.
-    std::vector<SetArchive> set(1);
     std::vector<uint8_t> data = SampleData(300000, 5);
-    TArchiveWriter w;
-    w.Add("big.bin", data);
-    set[0].Template = "C:\\big\\";
-    set[0].Files = {"big.bin"};
-    set[0].Archive = w.Bytes();
-    size_t head = BuildSpanStream(set).size() - set[0].Archive.size();
+    std::vector<SetArchive> set = BigFileSet(data);
+    size_t head = HeadSize(set);
     PutSet(set, {head + 70001, 65536, 1, 100003});
     std::vector<int32_t> progress;
     seg.OnSegShowProgress = [&](int32_t p) { progress.push_back(p); };
@@ -473,12 +477,7 @@ TEST_F(SegmentTest, LargeArchiveCutAtOddPlacesExpandsWhole) {
 }
 
 TEST_F(SegmentTest, FullDiskForTheTemporaryArchive) {
-    std::vector<SetArchive> set(1);
-    TArchiveWriter w;
-    w.Add("big.bin", SampleData(200000, 6));
-    set[0].Template = "C:\\big\\";
-    set[0].Files = {"big.bin"};
-    set[0].Archive = w.Bytes();
+    std::vector<SetArchive> set = BigFileSet(SampleData(200000, 6));
     PutSet(set);
     // Whether the disk fills in the first block or after many, the run fails and the
     // temporary archive goes.

@@ -1,6 +1,6 @@
 // Byte-at-a-time decoders for -lh5- and LZH, written the plain way: a 16-bit bit buffer
 // fed one byte per CodecReadByte call, every expanded byte through CodecWriteByte and a
-// circular window. They are slow and obviously right; the equivalence tests hold the fast
+// circular window. They share the methods' code tables and adaptive tree with the codecs. They are slow and obviously right; the equivalence tests hold the fast
 // decoders to exactly what these do with the byte source, the sink and the progress event.
 #pragma once
 
@@ -9,19 +9,14 @@
 #include <memory>
 
 #include "codecs/codec_io.h"
+#include "codecs/lzh5_tables.h"
+#include "codecs/lzh_model.h"
 
 namespace zuv::codecs::testing {
 
 namespace ref5 {
 
-constexpr int kDicSize = 8192;
-constexpr int kNC = 510;        // literal/length alphabet
-constexpr int kNT = 19;         // code-length alphabet
-constexpr int kNP = 14;         // distance alphabet
-constexpr int kTBit = 5;
-constexpr int kCBit = 9;
-constexpr int kPBit = 4;
-constexpr int kPoolSize = 2 * kNC;  // 1020 nodes
+using namespace lh5;
 
 class ReferenceLzh5Decoder {
 public:
@@ -84,62 +79,6 @@ private:
 
     [[noreturn]] static void Bad() { throw ELZHBadDecodeTable(); }
 
-    // Builds the direct table (and the tree below it) of a canonical code. Only complete
-    // codes are accepted: weights summing to exactly 2^16, every length at most 16.
-    void BuildDecodeTable(int nchar, const uint8_t* bitlen, int tableBits, uint16_t* table) {
-        uint32_t count[17] = {0};
-        uint32_t weight[18];
-        uint32_t start[18];
-        for (int i = 0; i < nchar; ++i) {
-            if (bitlen[i] > 16) Bad();
-            count[bitlen[i]]++;
-        }
-        start[1] = 0;
-        for (int i = 1; i <= 16; ++i) {
-            weight[i] = 1u << (16 - i);
-            start[i + 1] = start[i] + count[i] * weight[i];
-        }
-        // An over-full, under-full or empty length set cannot be decoded safely.
-        if (start[17] != 0x10000) Bad();
-        int shift = 16 - tableBits;
-        for (int i = 1; i <= tableBits; ++i) {
-            start[i] >>= shift;
-            weight[i] >>= shift;
-        }
-        uint32_t tableSize = 1u << tableBits;
-        uint32_t i = start[tableBits + 1] >> shift;
-        if (i != 0 && i < tableSize) {
-            for (uint32_t k = i; k < tableSize; ++k) table[k] = 0;
-        }
-        int avail = nchar;
-        for (int ch = 0; ch < nchar; ++ch) {
-            int len = bitlen[ch];
-            if (len == 0) continue;
-            uint32_t next = start[len] + weight[len];
-            if (len <= tableBits) {
-                if (next > tableSize) Bad();
-                for (uint32_t k = start[len]; k < next; ++k) table[k] = static_cast<uint16_t>(ch);
-            } else {
-                uint32_t k = start[len];
-                uint16_t* slot = &table[(k >> shift) & (tableSize - 1)];
-                k <<= tableBits;
-                for (int m = len - tableBits; m > 0; --m) {
-                    if (*slot == 0) {
-                        if (avail >= kPoolSize) Bad();
-                        right_[avail] = left_[avail] = 0;
-                        *slot = static_cast<uint16_t>(avail++);
-                    }
-                    uint16_t node = *slot;
-                    if (node < nchar) Bad();  // a path through a leaf: not a prefix code
-                    slot = (k & 0x8000) ? &right_[node] : &left_[node];
-                    k = (k << 1) & 0xFFFF;
-                }
-                *slot = static_cast<uint16_t>(ch);
-            }
-            start[len] = next;
-        }
-    }
-
     void ReadShortCodeLengths(int nn, int nbit, int special) {
         int n = static_cast<int>(TakeBits(nbit));
         if (n == 0) {
@@ -168,7 +107,7 @@ private:
             }
         }
         for (int k = i; k < nn; ++k) ptLen_[k] = 0;
-        BuildDecodeTable(nn, ptLen_, 8, ptTable_);
+        BuildDecodeTable(nn, ptLen_, 8, ptTable_, left_, right_);
     }
 
     void ReadSymbolCodeLengths() {
@@ -208,7 +147,7 @@ private:
             }
         }
         for (int k = i; k < kNC; ++k) cLen_[k] = 0;
-        BuildDecodeTable(kNC, cLen_, 12, cTable_);
+        BuildDecodeTable(kNC, cLen_, 12, cTable_, left_, right_);
     }
 
     unsigned DecodeSymbol() {
@@ -265,131 +204,7 @@ private:
 
 namespace reflzh {
 
-constexpr int kN = 4096;          // window size
-constexpr int kF = 60;            // look-ahead size, longest match
-constexpr int kThreshold = 2;
-constexpr int kNChar = 256 - kThreshold + kF;  // 314 leaves
-constexpr int kT = kNChar * 2 - 1;             // 627 nodes
-constexpr int kR = kT - 1;                     // root
-constexpr uint16_t kMaxFreq = 0x8000;
-
-// The position code's lengths for each upper-6-bit value, in order.
-inline int PositionCodeLength(int u) {
-    if (u < 1) return 3;
-    if (u < 4) return 4;
-    if (u < 12) return 5;
-    if (u < 24) return 6;
-    if (u < 48) return 7;
-    return 8;
-}
-
-struct PositionTables {
-    uint8_t code[64];    // left-aligned in 8 bits
-    uint8_t len[64];
-    uint8_t dCode[256];  // upper 6 bits for an 8-bit prefix
-    uint8_t dLen[256];   // code length for an 8-bit prefix
-    PositionTables() {
-        unsigned next = 0;
-        for (int u = 0; u < 64; ++u) {
-            int l = PositionCodeLength(u);
-            len[u] = static_cast<uint8_t>(l);
-            code[u] = static_cast<uint8_t>(next);
-            unsigned span = 1u << (8 - l);
-            for (unsigned k = 0; k < span; ++k) {
-                dCode[next + k] = static_cast<uint8_t>(u);
-                dLen[next + k] = static_cast<uint8_t>(l);
-            }
-            next += span;
-        }
-    }
-};
-
-inline const PositionTables& Positions() {
-    static const PositionTables tables;
-    return tables;
-}
-
-// The adaptive Huffman tree shared by both directions.
-struct AdaptiveTree {
-    uint16_t freq[kT + 1];
-    uint16_t prnt[kT + kNChar];
-    uint16_t son[kT];
-
-    void ResetAdaptiveTree() {
-        for (int i = 0; i < kNChar; ++i) {
-            freq[i] = 1;
-            son[i] = static_cast<uint16_t>(i + kT);
-            prnt[i + kT] = static_cast<uint16_t>(i);
-        }
-        int i = 0;
-        for (int j = kNChar; j <= kR; ++j) {
-            freq[j] = static_cast<uint16_t>(freq[i] + freq[i + 1]);
-            son[j] = static_cast<uint16_t>(i);
-            prnt[i] = prnt[i + 1] = static_cast<uint16_t>(j);
-            i += 2;
-        }
-        freq[kT] = 0xFFFF;
-        prnt[kR] = 0;
-    }
-
-    void RebuildAdaptiveTree() {
-        int j = 0;
-        for (int i = 0; i < kT; ++i) {
-            if (son[i] >= kT) {
-                freq[j] = static_cast<uint16_t>((freq[i] + 1) / 2);
-                son[j] = son[i];
-                ++j;
-            }
-        }
-        int i = 0;
-        for (j = kNChar; j < kT; ++j) {
-            uint16_t f = static_cast<uint16_t>(freq[i] + freq[i + 1]);
-            freq[j] = f;
-            int k = j - 1;
-            while (k >= 0 && f < freq[k]) --k;
-            ++k;
-            int l = j - k;
-            std::memmove(&freq[k + 1], &freq[k], sizeof(freq[0]) * l);
-            freq[k] = f;
-            std::memmove(&son[k + 1], &son[k], sizeof(son[0]) * l);
-            son[k] = static_cast<uint16_t>(i);
-            i += 2;
-        }
-        for (i = 0; i < kT; ++i) {
-            int k = son[i];
-            if (k >= kT) {
-                prnt[k] = static_cast<uint16_t>(i);
-            } else {
-                prnt[k] = prnt[k + 1] = static_cast<uint16_t>(i);
-            }
-        }
-    }
-
-    void UpdateAdaptiveTree(int c) {
-        if (freq[kR] == kMaxFreq) RebuildAdaptiveTree();
-        c = prnt[c + kT];
-        do {
-            uint16_t k = ++freq[c];
-            int l = c + 1;
-            if (k > freq[l]) {
-                while (k > freq[++l]) {
-                }
-                --l;
-                freq[c] = freq[l];
-                freq[l] = k;
-                int i = son[c];
-                prnt[i] = static_cast<uint16_t>(l);
-                if (i < kT) prnt[i + 1] = static_cast<uint16_t>(l);
-                int j = son[l];
-                son[l] = static_cast<uint16_t>(i);
-                prnt[j] = static_cast<uint16_t>(c);
-                if (j < kT) prnt[j + 1] = static_cast<uint16_t>(c);
-                son[c] = static_cast<uint16_t>(j);
-                c = l;
-            }
-        } while ((c = prnt[c]) != 0);
-    }
-};
+using namespace lzh;
 
 class ReferenceLzhDecoder {
 public:
