@@ -98,7 +98,22 @@ void TSegCompress::BuildSegmentName(const std::string& dir) {
 
 std::string TSegCompress::TemporaryName() const { return DropOneBackslash(segTmpDir_) + "\\" + segBaseName_ + ".$A$"; }
 
-void TSegCompress::Abort() { throw ESegError(kAborted); }
+void TSegCompress::Abort() { throw ESegError(kAborted, ekAborted); }
+
+bool TSegCompress::AskForSegment(TSegPrompt& prompt) {
+    if (OnSegPrompt) OnSegPrompt(prompt);
+    if (prompt.Answer == paAsk) {
+        if (prompt.Kind == pkMountSegment) {
+            std::string value = prompt.Directory;
+            prompt.Answer = platform_.InputBox(prompt.Caption, prompt.Text, value) ? paOK : paCancel;
+            prompt.Directory = value;
+        } else {
+            int answer = platform_.Ask(prompt.Text, prompt.Caption, platform::BoxIcon::kError, {"OK", "Cancel"});
+            prompt.Answer = answer == 1 ? paCancel : paOK;
+        }
+    }
+    return prompt.Answer == paOK;
+}
 
 void TSegCompress::CloseSegment() {
     segment_.reset();
@@ -109,13 +124,19 @@ void TSegCompress::PrepareSegment() {
     if (segPopUp_) {
         bool cancelled = false;
         for (;;) {
-            std::string value = segDir_;
-            if (!platform_.InputBox("Mount Segment #" + std::to_string(SegNumber), "Directory Path:", value)) {
+            TSegPrompt prompt;
+            prompt.Kind = pkMountSegment;
+            prompt.SegNumber = SegNumber;
+            prompt.SegName = SegName;
+            prompt.Directory = segDir_;
+            prompt.Caption = "Mount Segment #" + std::to_string(SegNumber);
+            prompt.Text = "Directory Path:";
+            if (!AskForSegment(prompt)) {
                 cancelled = true;
                 break;
             }
-            if (value.empty()) continue;
-            segDir_ = value;  // as typed: the property's lower-casing does not apply here
+            if (prompt.Directory.empty()) continue;
+            segDir_ = prompt.Directory;  // as typed: the property's lower-casing does not apply here
             break;
         }
         platform_.ProcessMessages();  // the owner window repaints
@@ -134,7 +155,11 @@ void TSegCompress::OpenSegment(uint16_t n) {
     BuildSegmentName(segDir_);
     for (;;) {
         PrepareSegment();
-        std::string message;
+        TSegPrompt prompt;
+        prompt.SegNumber = n;
+        prompt.SegName = SegName;
+        prompt.SegPath = SegPath;
+        prompt.Caption = "Error";
         if (common::FileExists(platform_, SegPath)) {
             uint8_t id[kSegmentIdSize];
             {
@@ -143,12 +168,14 @@ void TSegCompress::OpenSegment(uint16_t n) {
                     throw ESegError(kOpenFailed);
             }
             if (Get16(id + 6) == n) break;
-            message = std::string("Incorrect segmented mounted!") + kCorrect;
+            prompt.Kind = pkWrongSegment;
+            prompt.FoundNumber = Get16(id + 6);
+            prompt.Text = std::string("Incorrect segmented mounted!") + kCorrect;
         } else {
-            message = "Unable to locate \"" + SegName + "\" on this segment!" + kCorrect;
+            prompt.Kind = pkSegmentMissing;
+            prompt.Text = "Unable to locate \"" + SegName + "\" on this segment!" + kCorrect;
         }
-        int answer = platform_.Ask(message, "Error", platform::BoxIcon::kError, {"OK", "Cancel"});
-        if (answer == 1) {
+        if (!AskForSegment(prompt)) {
             SegAbort = true;
             Abort();
         }

@@ -45,10 +45,43 @@ struct TSegArc {
 };
 using TSegArcList = std::vector<TSegArc>;
 
+// Why a run of the reader failed, for hosts that react to the cause rather than the text.
+enum TSegErrorKind : uint8_t {
+    ekFailed = 0,   // the set, a segment or a temporary file is unusable
+    ekAborted = 1,  // Cancel in a segment prompt, or SegAbort set by a handler
+};
+
 // Every failure of the segment reader itself.
 class ESegError : public common::Exception {
 public:
-    explicit ESegError(const std::string& text) : common::Exception("(TSegCompress) " + text) {}
+    explicit ESegError(const std::string& text, TSegErrorKind kind = ekFailed)
+        : common::Exception("(TSegCompress) " + text), Kind(kind) {}
+    TSegErrorKind Kind;
+};
+
+// The questions the reader asks while it looks for a segment.
+enum TSegPromptKind : uint8_t {
+    pkMountSegment = 0,    // SegPopUp: the folder that holds the segment (an input box)
+    pkSegmentMissing = 1,  // no file SegPath: OK looks again, Cancel aborts
+    pkWrongSegment = 2,    // SegPath carries segment FoundNumber instead: OK looks again, Cancel aborts
+};
+
+// How the host answered a prompt; paAsk leaves the question to the reader's own box.
+enum TSegPromptAnswer : uint8_t { paAsk = 0, paOK = 1, paCancel = 2 };
+
+// One prompt, raised through OnSegPrompt before the reader shows its box. A handler that
+// sets Answer to paOK or paCancel answers it instead of the box; for pkMountSegment, paOK takes
+// Directory as the folder typed (an empty one asks again, as an empty line in the box does).
+struct TSegPrompt {
+    TSegPromptKind Kind = pkSegmentMissing;
+    uint16_t SegNumber = 0;    // the segment wanted
+    std::string SegName;       // its file name ("disk.002")
+    std::string SegPath;       // where it was looked for (empty for pkMountSegment)
+    uint16_t FoundNumber = 0;  // pkWrongSegment: the number the file there carries
+    std::string Directory;     // pkMountSegment: the folder offered, and the answer
+    std::string Caption;       // what the reader's own box shows
+    std::string Text;
+    TSegPromptAnswer Answer = paAsk;
 };
 
 using TSegBeforeEvent = std::function<void(TSegMode SegMode, const std::string& SegName, uint16_t SegNumber)>;
@@ -56,6 +89,7 @@ using TSegAfterEvent = std::function<void(TSegMode SegMode, const std::string& S
 using TSegBeforeExpandEvent = std::function<void(TSegArcList& SegArcList)>;
 using TSegAfterArchiveEvent = std::function<void(TSegArcHeader SegArcHdr, const std::string& Template)>;
 using TSegShowProgressEvent = std::function<void(int32_t PercentageDone)>;
+using TSegPromptEvent = std::function<void(TSegPrompt& Prompt)>;
 
 class TSegCompress : public TCompress {
 public:
@@ -81,6 +115,8 @@ public:
     TSegBeforeExpandEvent OnSegBeforeExpand;
     TSegAfterArchiveEvent OnSegAfterArchive;
     TSegShowProgressEvent OnSegShowProgress;
+    // Raised before each segment prompt; see TSegPrompt.
+    TSegPromptEvent OnSegPrompt;
 
     // ---- run state (the host may read it and may set SegAbort) --------------------------
     uint16_t SegNumber = 0;
@@ -124,6 +160,9 @@ private:
     void JoinIntoTemporary(int32_t size, bool progress);
     void DiscardSpan(int32_t size);
     [[noreturn]] void Abort();
+    // Raises OnSegPrompt and, unless the handler answered, shows the reader's own box;
+    // true for OK.
+    bool AskForSegment(TSegPrompt& prompt);
     std::string TemporaryName() const;
 };
 

@@ -142,13 +142,35 @@ TEST_F(ToolTest, DamageIsFoundByTest) {
     EXPECT_EQ(err, "zuv: Bad checksum during expansion -- data may be invalid\n");
 }
 
-TEST_F(ToolTest, MissingSegmentIsAnErrorWithoutTerminal) {
+// Without a terminal a missing or wrong segment ends the run, and the message names the
+// segment from the reader's prompt (its number and file), whatever the prompt's text says.
+TEST_F(ToolTest, MissingOrWrongSegmentIsNamedWithoutTerminal) {
     MakeProduct();
     ASSERT_EQ(Zuv("pack -o set --segment-size 20000 --method none in/setup.txt in/prog"), 0) << err;
-    fs::remove(dir / "set" / "disk.002");
-    EXPECT_EQ(Zuv("extract set -d out"), 1);
-    EXPECT_EQ(err, "zuv: Unable to locate \"disk.002\" on this segment!\n");
-    EXPECT_EQ(Zuv("test set"), 1);
+    ASSERT_TRUE(fs::exists(dir / "set" / "disk.003"));
+    const std::string missing = "zuv: segment 2 is missing: no disk.002 in set\n";
+    const std::string wrong = "zuv: disk.002 in set is segment 3, not segment 2 of this set\n";
+    const struct {
+        const char* command;
+        bool replaceWithThird;  // disk.002 replaced by a copy of disk.003, else removed
+        std::string expected;
+    } cases[] = {
+        {"extract set -d out", false, missing},
+        {"test set", false, missing},
+        {"list set/disk.001", false, missing},
+        {"extract set -d out", true, wrong},
+        {"test set", true, wrong},
+    };
+    const std::string second = Slurp(dir / "set" / "disk.002");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        Write(dir / "set" / "disk.002", second);
+        if (c.replaceWithThird) fs::copy_file(dir / "set" / "disk.003", dir / "set" / "disk.002",
+                                              fs::copy_options::overwrite_existing);
+        else fs::remove(dir / "set" / "disk.002");
+        EXPECT_EQ(Zuv(c.command), 1);
+        EXPECT_EQ(err, c.expected);
+    }
 }
 
 TEST_F(ToolTest, ContainerArchivesDirectly) {
@@ -288,7 +310,7 @@ TEST_F(ToolTest, MissingSegmentIsAskedForOnATerminal) {
     fs::remove_all(dir / "out");
     seen.clear();
     EXPECT_EQ(ExtractOnTerminal(dir, {""}, seen), 1) << seen;
-    EXPECT_NE(seen.find("Operation aborted by user"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("zuv: cancelled while asking for segment 2 (disk.002)"), std::string::npos) << seen;
 }
 
 TEST_F(ToolTest, WrongSegmentIsAskedForAgainOnATerminal) {
@@ -299,7 +321,7 @@ TEST_F(ToolTest, WrongSegmentIsAskedForAgainOnATerminal) {
     fs::copy_file(dir / "set" / "disk.003", dir / "set" / "disk.002");  // the wrong disk
     std::string seen;
     EXPECT_EQ(ExtractOnTerminal(dir, {(dir / "moved").string(), (dir / "set").string()}, seen), 0) << seen;
-    EXPECT_NE(seen.find("Incorrect segmented mounted!"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("disk.002 in set is segment 3, not segment 2 of this set"), std::string::npos) << seen;
     ExpectProductIn(dir / "out");
 }
 

@@ -117,7 +117,7 @@ int ExtractCommand(const std::vector<std::string>& args) {
             reader.ExpandArchiveFile(source.path, nullptr);
         } catch (const std::exception& e) {
             bar.Done();
-            return ReportFailure(e, *platform);
+            return ReportFailure(e);
         }
     } else {
         status = RunSet(*platform, source, key, [&](archive::TSegCompEZ& reader) {

@@ -67,7 +67,7 @@ int ListCommand(const std::vector<std::string>& args) {
             PrintHeading();
             PrintEntries(entries);
         } catch (const std::exception& e) {
-            return ReportFailure(e, *platform);
+            return ReportFailure(e);
         }
         return kExitOk;
     }
@@ -104,7 +104,7 @@ int TestCommand(const std::vector<std::string>& args) {
             entries = tester.TestArchiveFile(source.path);
         } catch (const std::exception& e) {
             bar.Done();
-            return ReportFailure(e, *platform);
+            return ReportFailure(e);
         }
     } else {
         status = RunSet(*platform, source, key, [&](archive::TSegCompEZ& reader) {

@@ -4,17 +4,16 @@
 
 namespace zuv::tool {
 
-int ReportFailure(const std::exception& error, platform::Platform& platform) {
-    // A segment that was not there ends the run through its prompt: name the segment.
-    std::string refused = LastRefusedPrompt(platform);
-    if (!refused.empty() && std::string(error.what()) == "(TSegCompress) Operation aborted by user")
-        return Fail(refused);
+int ReportFailure(const std::exception& error, const SegmentPrompter* prompts) {
+    auto* reader = dynamic_cast<const archive::ESegError*>(&error);
+    if (reader && reader->Kind == archive::ekAborted && prompts && !prompts->refused().empty())
+        return Fail(prompts->refused());
     return Fail(error.what());
 }
 
 int RunSet(platform::Platform& platform, const Source& source, int32_t key,
            const std::function<void(archive::TSegCompEZ&)>& configure) {
-    const bool interactive = PromptsOnTerminal(platform, source.base);
+    SegmentPrompter prompts(platform, source.dir);
     std::string tempDir;
     int status = kExitOk;
     try {
@@ -23,13 +22,14 @@ int RunSet(platform::Platform& platform, const Source& source, int32_t key,
         reader.SetSegBaseName(source.base);
         reader.SetSegDir(source.dir);
         reader.SetSegTmpDir(tempDir);
-        reader.SetSegPopUp(interactive);
+        reader.SetSegPopUp(prompts.interactive());
+        reader.OnSegPrompt = [&prompts](archive::TSegPrompt& prompt) { prompts.Answer(prompt); };
         reader.SetKey(key);
         reader.SetExceptionOnFileError(true);
         configure(reader);
         reader.ExpandSet();
     } catch (const std::exception& error) {
-        status = ReportFailure(error, platform);
+        status = ReportFailure(error, &prompts);
     }
     RemoveTree(tempDir);
     return status;

@@ -19,80 +19,74 @@ using HostBase = zuv::platform::PosixPlatform;
 #endif
 
 #include "archive/compress.h"
+#include "archive/segment.h"
 #include "archive/segment_writer.h"
 #include "commands.h"
+#include "common/routines.h"
 
 namespace zuv::tool {
 
 namespace fs = std::filesystem;
 
-// The host platform with the segment prompts moved to the terminal: a missing or wrong
-// segment asks for the folder that holds it when stdin is a terminal, and is refused
-// (Cancel) otherwise.
+// The host platform as it is: the tool answers the reader's segment prompts itself
+// (SegmentPrompter), so no question box of the platform is ever shown.
 class ToolPlatform : public HostBase {
 public:
     ToolPlatform() : HostBase(std::vector<std::string>{}) {}
-
-    std::string base;
-    bool interactive = false;
-    std::string refused;
-
-    int Ask(const std::string& text, const std::string& caption, platform::BoxIcon icon,
-            const std::vector<std::string>& buttons) override {
-        std::string first = text.substr(0, text.find_first_of("\r\n"));
-        bool segmentPrompt = first.rfind("Unable to locate", 0) == 0 || first.rfind("Incorrect segmented", 0) == 0;
-        if (!segmentPrompt) return HostBase::Ask(text, caption, icon, buttons);
-        if (!interactive) {
-            refused = first;
-            return 1;  // Cancel
-        }
-        std::fprintf(stderr, "\nzuv: %s\n", first.c_str());
-        mustAsk_ = true;
-        return 0;  // OK: the folder is asked for again
-    }
-
-    bool InputBox(const std::string& caption, const std::string& prompt, std::string& value) override {
-        size_t hash = caption.find('#');
-        if (hash == std::string::npos || !interactive) return HostBase::InputBox(caption, prompt, value);
-        unsigned long number = std::strtoul(caption.c_str() + hash + 1, nullptr, 10);
-        std::string name = archive::SegmentFileName(base, uint16_t(number));
-        std::string candidate = value;
-        if (!candidate.empty() && candidate.back() != '\\' && candidate.back() != '/') candidate += '\\';
-        uint32_t attributes = GetAttributes(candidate + name);
-        bool present = attributes != platform::kInvalidAttributes && !(attributes & platform::kAttrDirectory);
-        // A segment found where it is expected is taken without a question; after a refusal
-        // (a wrong segment there) the user is asked.
-        if (present && !mustAsk_) return true;
-        mustAsk_ = false;
-        if (!present) std::fprintf(stderr, "\nzuv: segment %s is not in %s", name.c_str(), value.c_str());
-        std::fprintf(stderr, "\nFolder holding %s (empty line to cancel): ", name.c_str());
-        std::fflush(stderr);
-        std::string line;
-        if (!std::getline(std::cin, line)) return false;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-        if (line.empty()) return false;
-        value = line.substr(0, 255);
-        return true;
-    }
-
-private:
-    bool mustAsk_ = false;
 };
 
 std::unique_ptr<platform::Platform> MakeToolPlatform() { return std::make_unique<ToolPlatform>(); }
 
-bool PromptsOnTerminal(platform::Platform& platform, const std::string& base) {
-    auto* tool = dynamic_cast<ToolPlatform*>(&platform);
-    if (!tool) return false;
-    tool->base = base;
-    tool->interactive = ZUV_ISATTY(0) != 0;
-    tool->refused.clear();
-    return tool->interactive;
+SegmentPrompter::SegmentPrompter(platform::Platform& platform, std::string dir)
+    : platform_(platform), dir_(std::move(dir)), interactive_(ZUV_ISATTY(0) != 0) {}
+
+void SegmentPrompter::Answer(archive::TSegPrompt& prompt) {
+    const std::string name = prompt.SegName;
+    const std::string number = std::to_string(prompt.SegNumber);
+    switch (prompt.Kind) {
+        case archive::pkSegmentMissing:
+            refused_ = "segment " + number + " is missing: no " + name + " in " + dir_;
+            break;
+        case archive::pkWrongSegment:
+            refused_ = name + " in " + dir_ + " is segment " + std::to_string(prompt.FoundNumber) +
+                       ", not segment " + number + " of this set";
+            break;
+        case archive::pkMountSegment:
+            prompt.Answer = AskForFolder(prompt) ? archive::paOK : archive::paCancel;
+            return;
+    }
+    if (!interactive_) {
+        prompt.Answer = archive::paCancel;
+        return;
+    }
+    // On a terminal the folder is asked for again at the mount prompt that follows at once,
+    // which also says when the segment is not there.
+    if (prompt.Kind == archive::pkWrongSegment) std::fprintf(stderr, "\nzuv: %s", refused_.c_str());
+    refused_.clear();
+    mustAsk_ = true;
+    prompt.Answer = archive::paOK;
 }
 
-std::string LastRefusedPrompt(platform::Platform& platform) {
-    auto* tool = dynamic_cast<ToolPlatform*>(&platform);
-    return tool ? tool->refused : std::string();
+bool SegmentPrompter::AskForFolder(archive::TSegPrompt& prompt) {
+    const std::string& name = prompt.SegName;
+    bool present = common::FileExists(platform_, common::JoinPath(prompt.Directory, name));
+    // A segment found where it is expected is taken without a question; after a refusal
+    // (a wrong segment there) the user is asked.
+    if (present && !mustAsk_) return true;
+    mustAsk_ = false;
+    if (!present) std::fprintf(stderr, "\nzuv: segment %s is not in %s", name.c_str(), prompt.Directory.c_str());
+    std::fprintf(stderr, "\nFolder holding %s (empty line to cancel): ", name.c_str());
+    std::fflush(stderr);
+    std::string line;
+    if (std::getline(std::cin, line))
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (line.empty()) {
+        refused_ = "cancelled while asking for segment " + std::to_string(prompt.SegNumber) + " (" + name + ")";
+        return false;
+    }
+    prompt.Directory = line.substr(0, 255);
+    dir_ = prompt.Directory;
+    return true;
 }
 
 int Fail(const std::string& message, int status) {

@@ -40,13 +40,9 @@ struct Source {
 // False with `error` set when PATH names nothing usable.
 bool ResolveSource(const std::string& path, Source& source, std::string& error);
 
-// The platform the tool runs on: the host's, with segment prompts on the terminal.
+// The platform the tool runs on: the host's.
 class ToolPlatform;
 std::unique_ptr<platform::Platform> MakeToolPlatform();
-// Sets up the prompts for one set; returns whether segments are asked for interactively.
-bool PromptsOnTerminal(platform::Platform& platform, const std::string& base);
-// The first line of the last segment prompt answered with Cancel (empty when none).
-std::string LastRefusedPrompt(platform::Platform& platform);
 
 // One-line messages on stderr.
 int Fail(const std::string& message, int status = kExitBadData);
@@ -84,9 +80,33 @@ private:
 namespace zuv::archive {
 class TSegCompEZ;
 class TCompress;
+struct TSegPrompt;
 }  // namespace zuv::archive
 
 namespace zuv::tool {
+
+// Answers the reader's segment prompts (its OnSegPrompt) for one run over the set in `dir`.
+// When stdin is a terminal a missing or wrong segment is shown and the folder that holds it
+// asked for; otherwise the prompt is refused (Cancel) and remembered, so that the failure can
+// name the segment.
+class SegmentPrompter {
+public:
+    SegmentPrompter(platform::Platform& platform, std::string dir);
+    bool interactive() const { return interactive_; }
+    void Answer(archive::TSegPrompt& prompt);
+    // Why the run was stopped at a segment ("segment 2 is missing: no disk.002 in set"); empty
+    // when no prompt was refused.
+    const std::string& refused() const { return refused_; }
+
+private:
+    bool AskForFolder(archive::TSegPrompt& prompt);
+
+    platform::Platform& platform_;
+    std::string dir_;
+    bool interactive_;
+    bool mustAsk_ = false;
+    std::string refused_;
+};
 
 // Runs a whole set through a reader that `configure` has set up (events, key), with the
 // segments read from the source's folder and a temporary folder of its own. Returns the exit
@@ -94,7 +114,8 @@ namespace zuv::tool {
 int RunSet(platform::Platform& platform, const Source& source, int32_t key,
            const std::function<void(archive::TSegCompEZ&)>& configure);
 
-// Reports any exception as one line on stderr and returns the exit status.
-int ReportFailure(const std::exception& error, platform::Platform& platform);
+// Reports any exception as one line on stderr and returns the exit status; a run the reader
+// aborted at a refused segment prompt is reported as that segment's problem.
+int ReportFailure(const std::exception& error, const SegmentPrompter* prompts = nullptr);
 
 }  // namespace zuv::tool
