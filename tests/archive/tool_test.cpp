@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -250,6 +252,111 @@ TEST_F(ToolTest, PackedSetReadsLikeTheSetupReadsIt) {
     EXPECT_EQ(Slurp(dir / "target" / "read me.txt"), "read me");
     EXPECT_TRUE(fs::is_regular_file(dir / "target" / "empty.dat"));
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+}
+
+// Bytes that neither codec direction accepts: -lh5- expansion finds a bad decode table, and
+// compression cannot make them smaller.
+std::string Incompressible(size_t size) {
+    std::string out(size, '\0');
+    uint32_t x = 1;
+    for (char& c : out) {
+        x = x * 1103515245u + 12345u;
+        c = char(x >> 24);
+    }
+    return out;
+}
+
+// `zuv codec` writes OUT only when it succeeds: a failed run leaves whatever OUT was (nothing,
+// a file, a pipe, a link to a device) as it was, and never writes through a link to a file.
+TEST_F(ToolTest, CodecFailureLeavesOutAsItWas) {
+    Write(dir / "bad.bin", Incompressible(3000));
+    Write(dir / "good.txt", std::string(5000, 'g'));
+    const std::string expandBad = "codec expand --method lh5 --size 100000 bad.bin ";
+    const std::string compressBad = "codec compress --method lh5 bad.bin ";
+    const std::string compressGood = "codec compress --method lh5 good.txt ";
+    enum Kind { kNone, kFile, kFifo, kLinkToDevice, kLinkToFile, kDanglingLink };
+    const struct {
+        const char* what;
+        Kind kind;
+        std::string command;
+        int status;
+    } cases[] = {
+        {"nothing, failing", kNone, expandBad, 1},
+        {"a file, failing expand", kFile, expandBad, 1},
+        {"a file, failing compress", kFile, compressBad, 1},
+        {"a fifo, failing", kFifo, expandBad, 1},
+        {"a fifo, succeeding", kFifo, compressGood, 0},
+        {"a link to /dev/null, failing", kLinkToDevice, compressBad, 1},
+        {"a link to /dev/null, succeeding", kLinkToDevice, compressGood, 0},
+        {"a link to a file, failing", kLinkToFile, expandBad, 2},
+        {"a link to a file, succeeding", kLinkToFile, compressGood, 2},
+        {"a dangling link", kDanglingLink, compressGood, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(dir / "out");
+        Write(dir / "target.txt", "target");
+        int reader = -1;
+        switch (c.kind) {
+            case kNone: break;
+            case kFile: Write(dir / "out", "keep"); break;
+            case kFifo:
+                ASSERT_EQ(::mkfifo((dir / "out").c_str(), 0600), 0);
+                reader = ::open((dir / "out").c_str(), O_RDONLY | O_NONBLOCK);  // so that zuv can open it
+                ASSERT_GE(reader, 0);
+                break;
+            case kLinkToDevice: fs::create_symlink("/dev/null", dir / "out"); break;
+            case kLinkToFile: fs::create_symlink("target.txt", dir / "out"); break;
+            case kDanglingLink: fs::create_symlink("nowhere.txt", dir / "out"); break;
+        }
+        EXPECT_EQ(Zuv(c.command + "out"), c.status) << err;
+        if (reader >= 0) ::close(reader);
+        const fs::file_status status = fs::symlink_status(dir / "out");
+        switch (c.kind) {
+            case kNone: EXPECT_FALSE(fs::exists(status)); break;
+            case kFile: EXPECT_EQ(Slurp(dir / "out"), "keep"); break;
+            case kFifo: EXPECT_TRUE(fs::is_fifo(status)); break;
+            case kLinkToDevice: EXPECT_EQ(fs::read_symlink(dir / "out"), "/dev/null"); break;
+            case kLinkToFile: EXPECT_EQ(fs::read_symlink(dir / "out"), "target.txt"); break;
+            case kDanglingLink: EXPECT_EQ(fs::read_symlink(dir / "out"), "nowhere.txt"); break;
+        }
+        EXPECT_EQ(Slurp(dir / "target.txt"), "target");
+        EXPECT_FALSE(fs::exists(dir / "nowhere.txt"));
+        if (c.status == 2) {
+            EXPECT_NE(err.find("symbolic link to a file"), std::string::npos) << err;
+        }
+        // Nothing else is left in the folder (no half-made new file).
+        size_t entries = size_t(std::distance(fs::directory_iterator(dir), {}));
+        EXPECT_EQ(entries, 5u + (c.kind != kNone)) << "bad.bin good.txt target.txt stdout.txt stderr.txt [out]";
+    }
+    // A file that is replaced gets the whole new output and keeps its permissions.
+    fs::remove(dir / "out");
+    Write(dir / "out", "old");
+    fs::permissions(dir / "out", fs::perms::owner_read | fs::perms::owner_write | fs::perms::owner_exec);
+    ASSERT_EQ(Zuv(compressGood + "out"), 0) << err;
+    ASSERT_EQ(Zuv("codec expand --method lh5 --size 5000 out back.txt"), 0) << err;
+    EXPECT_EQ(Slurp(dir / "back.txt"), std::string(5000, 'g'));
+    EXPECT_EQ(fs::status(dir / "out").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::owner_exec);
+}
+
+// IN and OUT naming one file, however spelled, is refused before anything is written.
+TEST_F(ToolTest, CodecRefusesOutThatIsIn) {
+    const std::string data = std::string(4000, 'd') + "tail";
+    Write(dir / "data.txt", data);
+    fs::create_hard_link(dir / "data.txt", dir / "hard.txt");
+    fs::create_symlink("data.txt", dir / "soft.txt");
+    const std::string folder = dir.filename().string();
+    for (const std::string action : {"compress --method lh5", "expand --method rle --size 4004"}) {
+        for (const std::string& pair : std::vector<std::string>{"data.txt data.txt", "data.txt ./data.txt", "./data.txt ../" + folder + "/data.txt",
+                                       "data.txt hard.txt", "hard.txt data.txt", "data.txt soft.txt",
+                                       "soft.txt data.txt", "soft.txt hard.txt"}) {
+            SCOPED_TRACE(action + " " + pair);
+            EXPECT_EQ(Zuv("codec " + action + " " + pair), 2);
+            EXPECT_NE(err.find("IN and OUT are the same file"), std::string::npos) << err;
+            EXPECT_EQ(Slurp(dir / "data.txt"), data);
+        }
+    }
 }
 
 // Runs `zuv extract set -d out` on a pseudo-terminal, typing `answers` one by one at each

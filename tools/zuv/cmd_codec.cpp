@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <random>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -15,6 +17,8 @@
 namespace zuv::tool {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 const char* const kCodecUsage =
     "usage: zuv codec expand --method lh5|lzh|rle --size N IN OUT\n"
@@ -65,6 +69,58 @@ private:
     std::FILE* f_;
 };
 
+// Where the output is written. A regular file (or a name that does not exist yet) is written
+// as a new file beside it and renamed over OUT only when the run succeeds, so a failure leaves
+// OUT as it was and removes nothing but that new file. Anything else (a device, a pipe) is
+// written in place and never removed.
+struct Output {
+    std::string writePath;
+    bool viaTemporary = false;
+};
+
+// False with `refusal` set when OUT must not be written (IN itself, a link to a file, a folder).
+bool PlanOutput(const std::string& in, const std::string& out, Output& target, std::string& refusal) {
+    std::error_code ec;
+    const fs::file_status link = fs::symlink_status(out, ec);
+    if (fs::exists(link)) {
+        // However the two are spelled (./x and x, a hard link, a symbolic link either way),
+        // writing OUT would destroy IN before it has been read.
+        if (fs::equivalent(in, out, ec)) {
+            refusal = "IN and OUT are the same file (" + in + ", " + out + ")";
+            return false;
+        }
+        const fs::file_status status = fs::status(out, ec);
+        if (fs::is_symlink(link) && (!fs::exists(status) || fs::is_regular_file(status))) {
+            // Writing through the link would truncate (or create) a file OUT does not name.
+            refusal = "OUT " + out + " is a symbolic link to a file; name the file itself";
+            return false;
+        }
+        if (fs::is_directory(status)) {
+            refusal = "OUT " + out + " is a folder";
+            return false;
+        }
+        if (!fs::is_regular_file(status)) {
+            target.writePath = out;
+            return true;
+        }
+    }
+    fs::path path(out);
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".zuv-%08x", unsigned(random()));
+        fs::path candidate = folder / ("." + path.filename().string() + suffix);
+        if (!fs::exists(fs::symlink_status(candidate, ec))) {
+            target.writePath = candidate.string();
+            target.viaTemporary = true;
+            return true;
+        }
+    }
+    refusal = "no free name for a new file beside " + out;
+    return false;
+}
+
 }  // namespace
 
 int CodecCommand(const std::vector<std::string>& args) {
@@ -108,16 +164,23 @@ int CodecCommand(const std::vector<std::string>& args) {
     if (!expanding && size >= 0) return Usage("--size applies to expand only");
     if (files.size() != 2) return Usage("IN and OUT are required");
 
-    StdioStream source(files[0], "rb");
+    const std::string& in = files[0];
+    const std::string& out = files[1];
+    StdioStream source(in, "rb");
     if (!source.IsOpen()) {
-        std::fprintf(stderr, "zuv codec: cannot read %s: %s\n", files[0].c_str(), std::strerror(errno));
+        std::fprintf(stderr, "zuv codec: cannot read %s: %s\n", in.c_str(), std::strerror(errno));
         return kExitBadData;
     }
     const uint64_t inputSize = source.Size();
     if (inputSize > 0x7FFFFFFFu) return Usage("input too large");
-    StdioStream dest(files[1], "wb");
+    Output target;
+    std::string refusal;
+    if (!PlanOutput(in, out, target, refusal)) return Usage(refusal);
+    StdioStream dest(target.writePath, "wb");
     if (!dest.IsOpen()) {
-        std::fprintf(stderr, "zuv codec: cannot write %s: %s\n", files[1].c_str(), std::strerror(errno));
+        std::fprintf(stderr, "zuv codec: cannot write %s: %s\n",
+                     target.viaTemporary ? (out + " (new file " + target.writePath + ")").c_str() : out.c_str(),
+                     std::strerror(errno));
         return kExitBadData;
     }
     uint32_t checksum = 0;
@@ -132,10 +195,18 @@ int CodecCommand(const std::vector<std::string>& args) {
     } catch (const common::Exception& e) {
         failure = e.what();
     }
-    if (!dest.Close() && failure.empty()) failure = "cannot write " + files[1];
+    if (!dest.Close() && failure.empty()) failure = "cannot write " + out;
+    if (failure.empty() && target.viaTemporary) {
+        std::error_code ec;
+        // A file that is replaced keeps its permissions.
+        const fs::file_status old = fs::status(out, ec);
+        if (fs::is_regular_file(old)) fs::permissions(target.writePath, old.permissions(), ec);
+        fs::rename(target.writePath, out, ec);
+        if (ec) failure = "cannot replace " + out + ": " + ec.message();
+    }
     if (!failure.empty()) {
-        // No half-made output is left behind.
-        std::remove(files[1].c_str());
+        // No half-made output is left behind; OUT itself is as it was.
+        if (target.viaTemporary) std::remove(target.writePath.c_str());
         std::fprintf(stderr, "zuv codec: %s\n", failure.c_str());
         return kExitBadData;
     }
