@@ -21,6 +21,7 @@
 #include "common/routines.h"
 #include "platform/host.h"
 #include "archive_helpers.h"
+#include "../../tools/zuv/stored_name.h"
 
 namespace zuv::archive {
 namespace {
@@ -252,6 +253,72 @@ TEST_F(ToolTest, PackedSetReadsLikeTheSetupReadsIt) {
     EXPECT_EQ(Slurp(dir / "target" / "read me.txt"), "read me");
     EXPECT_TRUE(fs::is_regular_file(dir / "target" / "empty.dat"));
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+}
+
+// `zuv pack` refuses, with the name and the reason, every file the set would not give back
+// as it was packed, and writes nothing then.
+TEST_F(ToolTest, PackRefusesNamesTheSetWouldNotGiveBack) {
+    const std::map<std::string, std::string> refused = {
+        {"in/prog/trailing ", "ends in a space"},
+        {"in/prog/sub/deep ", "ends in a space"},
+        {"in/prog/tab\tname", "control character"},
+        {"in/prog/back\\slash", "backslash"},
+        {"in/prog/colon:name", "Windows cannot hold ':'"},
+        {"in/prog/star*", "Windows cannot hold '*'"},
+        {"in/loose ", "ends in a space"},
+    };
+    Write(dir / "in" / "prog" / "ok.txt", "ok");
+    Write(dir / "in" / "prog" / "inner space" / "ok .txt", "ok");  // spaces inside are given back
+    for (const auto& [name, why] : refused) Write(dir / name, "data");
+    EXPECT_EQ(Zuv("pack -o set in/prog 'in/loose ' in/prog/ok.txt"), 1);
+    for (const auto& [name, why] : refused) {
+        std::string shown = name == "in/prog/tab\tname" ? "in/prog/tab\\x09name" : name;
+        EXPECT_NE(err.find("zuv: cannot pack \"" + shown + "\": "), std::string::npos) << name << "\n" << err;
+        size_t line = err.find(shown + "\"");
+        EXPECT_NE(err.substr(line, err.find('\n', line) - line).find(why), std::string::npos) << name << "\n" << err;
+    }
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), long(refused.size()) + 1) << err;
+    EXPECT_NE(err.find("7 file(s) refused; nothing was written"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "set"));
+    // A folder whose own name has a character Windows cannot hold is refused too.
+    Write(dir / "in2" / "a|b" / "x.txt", "x");
+    EXPECT_EQ(Zuv("pack -o set 'in2/a|b'"), 1);
+    EXPECT_NE(err.find("cannot pack \"in2/a|b\": Windows cannot hold '|'"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "set"));
+}
+
+// The names the catalogue and the archive can carry, the length included (beyond what a POSIX
+// folder tree can reach, so checked here directly).
+TEST(PackNames, OnlyNamesTheSetGivesBack) {
+    const struct {
+        std::string name;
+        bool wholeName;
+        const char* problem;  // a part of the reason, or "" when the name is stored
+    } cases[] = {
+        {"plain.txt", true, ""},
+        {"inner space/file name.txt", true, ""},
+        {"dir /file", true, ""},
+        {" leading.txt", true, ""},
+        {std::string(8191, 'n'), true, ""},
+        {std::string(8192, 'n'), true, "8192 bytes long; a catalogue record holds at most 8191"},
+        {"name ", true, "ends in a space"},
+        {"folder ", false, ""},  // a template is kept as it stands
+        {"bell\a", true, "control character"},
+        {"del\x7F", true, "control character"},
+        {"folder\x1B", false, "control character"},
+        {"a\\b", true, "backslash"},
+        {"drive:x", true, "':'"},
+        {"q?", true, "'?'"},
+        {"quote\"", true, "'\"'"},
+        {"lt<", true, "'<'"},
+        {"gt>", false, "'>'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(tool::Printable(c.name.substr(0, 40)));
+        std::string problem = tool::NameProblem(c.name, c.wholeName);
+        if (*c.problem == '\0') EXPECT_EQ(problem, "");
+        else EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+    }
 }
 
 // Bytes that neither codec direction accepts: -lh5- expansion finds a bad decode table, and

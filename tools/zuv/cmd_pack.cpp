@@ -12,6 +12,7 @@
 #include "archive/segment_writer.h"
 #include "commands.h"
 #include "common/routines.h"
+#include "stored_name.h"
 
 namespace zuv::tool {
 
@@ -117,6 +118,12 @@ int PackCommand(const std::vector<std::string>& args) {
     std::vector<InputArchive> archives(1);
     archives[0].templ = "*.*";
     std::error_code ec;
+    // Every name the set would not give back is reported before anything is written.
+    int refused = 0;
+    auto refuse = [&](const fs::path& path, const std::string& why) {
+        Fail("cannot pack \"" + Printable(path.string()) + "\": " + why);
+        ++refused;
+    };
     for (const auto& input : inputs) {
         fs::path p(input);
         if (fs::is_directory(p, ec)) {
@@ -124,20 +131,29 @@ int PackCommand(const std::vector<std::string>& args) {
             fs::path name = fs::absolute(p, ec).lexically_normal();
             if (!name.has_filename()) name = name.parent_path();
             arc.templ = name.filename().string() + "\\*.*";
+            std::string why = NameProblem(name.filename().string(), false);
+            if (!why.empty()) refuse(p, why);
             for (auto it = fs::recursive_directory_iterator(p, ec); !ec && it != fs::recursive_directory_iterator();
                  it.increment(ec)) {
-                if (it->is_regular_file(ec)) arc.files.push_back({it->path(), Stored(fs::relative(it->path(), p))});
+                if (!it->is_regular_file(ec)) continue;
+                const fs::path relative = fs::relative(it->path(), p);
+                why = NameProblem(relative.generic_string());
+                if (!why.empty()) refuse(it->path(), why);
+                arc.files.push_back({it->path(), Stored(relative)});
             }
             if (ec) return Fail("cannot read folder " + input);
             std::sort(arc.files.begin(), arc.files.end(),
                       [](const InputFile& x, const InputFile& y) { return x.storedName < y.storedName; });
             archives.push_back(std::move(arc));
         } else if (fs::is_regular_file(p, ec)) {
+            std::string why = NameProblem(p.filename().string());
+            if (!why.empty()) refuse(p, why);
             archives[0].files.push_back({p, p.filename().string()});
         } else {
             return Fail("cannot open " + input);
         }
     }
+    if (refused > 0) return Fail(std::to_string(refused) + " file(s) refused; nothing was written");
     if (archives[0].files.empty()) archives.erase(archives.begin());
 
     try {
