@@ -267,8 +267,9 @@ void TZUV::backClick() {
         default:
             break;
     }
-    // Page 0 has no way back (the page change above may have enabled it again).
-    if (page_ == kPageWelcome) SetButtonEnabled(Button::kBack, false);
+    // Back stays enabled on page 0 when the user came back to it from the licence page (the
+    // page change disabled it, step 2 enabled it again); a skip back over the licence page
+    // disables it, because that page change comes last.
 }
 
 void TZUV::acceptClick() {

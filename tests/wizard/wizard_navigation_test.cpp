@@ -92,7 +92,8 @@ TEST_F(WizardTest, EveryPageShownWhenLicenceFolderAndWorkstationPromptArePresent
     EXPECT_FALSE(view.enabled[Button::kNext]) << "the licence page again asks for Accept or Decline";
     wizard.backClick();
     EXPECT_EQ(wizard.PageIndex(), kPageWelcome);
-    EXPECT_FALSE(view.enabled[Button::kBack]);
+    EXPECT_TRUE(view.enabled[Button::kBack]) << "the page change disables Back, then Back enables it again";
+    EXPECT_TRUE(view.enabled[Button::kNext]);
 }
 
 TEST_F(WizardTest, OneLineLicenceIsSkippedBothWaysWithOrWithoutFinalLineBreak) {
@@ -163,12 +164,21 @@ TEST_F(WizardTest, FolderWithoutWorkstationPromptSkipsInstallTypeBothWays) {
 }
 
 TEST_F(WizardTest, BackOnWelcomePageStaysThere) {
+    // Back is enabled on page 0 only after coming back from the licence page.
+    Licence(kLongLicence);
     Open();
+    EXPECT_FALSE(view.enabled[Button::kBack]);
+    wizard.nextClick();
+    wizard.backClick();
+    ASSERT_EQ(wizard.PageIndex(), kPageWelcome);
+    ASSERT_TRUE(view.enabled[Button::kBack]);
     size_t shown = view.pages.size();
     wizard.backClick();
     EXPECT_EQ(wizard.PageIndex(), kPageWelcome);
     EXPECT_EQ(view.pages.size(), shown) << "no page change, so nothing shown again";
-    EXPECT_FALSE(view.enabled[Button::kBack]);
+    EXPECT_TRUE(view.enabled[Button::kBack]) << "nothing disables it without a page change";
+    wizard.nextClick();
+    EXPECT_EQ(wizard.PageIndex(), kPageLicence) << "and Next goes on as before";
 }
 
 TEST_F(WizardTest, PageIndexOutsideTheNotebookChangesNothing) {
