@@ -273,9 +273,9 @@ void TZUV::backClick() {
         default:
             break;
     }
-    // Back stays enabled on page 0 when the user came back to it from the licence page (the
-    // page change disabled it, step 2 enabled it again); a skip back over the licence page
-    // disables it, because that page change comes last.
+    // Back stays enabled on page 0 when the user came back to it from the licence page: the
+    // page change disabled it and Back then enabled Back and Next again. A skip back over the
+    // licence page leaves it disabled, because that page change comes last.
 }
 
 void TZUV::acceptClick() {
