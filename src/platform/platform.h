@@ -17,19 +17,11 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-// The Windows headers name several of the operations below as macros (DeleteFile ->
-// DeleteFileA, ExitWindows -> ExitWindowsEx(...)). They are taken in once here and the
-// macros dropped, so the interface keeps one spelling everywhere; Win32 code calls the "A"
-// functions by their full names.
-#include <windows.h>
-#undef SetCurrentDirectory
-#undef CreateDirectory
-#undef RemoveDirectory
-#undef DeleteFile
-#undef ExitWindows
-#undef RegCreateKey
-#undef WriteProfileString
+// The portable core never sees <windows.h>. Code that needs it takes it through
+// platform/win32/windows_api.h, which drops the macros that would rename the operations
+// below; <windows.h> taken in directly before this header is caught here.
+#ifdef DeleteFile
+#error "include platform/win32/windows_api.h instead of <windows.h>"
 #endif
 
 namespace zuv::platform {

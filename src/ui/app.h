@@ -2,7 +2,7 @@
 // preparation window with `TUnzip`, the wizard window with `TZUV`.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <memory>
 

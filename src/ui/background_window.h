@@ -1,7 +1,7 @@
 // The background screen `TMainSetup`: a borderless window over the whole screen with the gradient, the title lines and the footer.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <functional>
 #include <memory>

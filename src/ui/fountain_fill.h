@@ -1,7 +1,7 @@
 // `TFountainFill` on the screen: draws the gradient's bands into a device context, with its palette and off-screen picture.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 // Program entry of install.exe: the application title, COM, the three windows in their order,
 // and the message loop.
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 #include <commctrl.h>
 #include <objbase.h>
 

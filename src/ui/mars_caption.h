@@ -1,7 +1,7 @@
 // `TMarsCaption` on the screen: draws a window's own title bar as a colour blend with its icon, caption buttons and text.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include "shell/caption.h"
 

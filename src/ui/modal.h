@@ -1,7 +1,7 @@
 // Modal showing of a window over its owner, as the stages' windows need it.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <functional>
 

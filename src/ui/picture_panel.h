@@ -1,7 +1,7 @@
 // The background's picture panel `bitmapscreen`: `Image3` animates a GIF in a loop at its own size, `Image4` shows a still picture unscaled in 105 x 105.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 // The background's labels: the shadowed title lines (`Setup_Header`, `Setup_Header2`) and the centred footer.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <string>
 

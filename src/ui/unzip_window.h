@@ -1,7 +1,7 @@
 // The preparation window `TUnzip` on the screen: status label, activity picture, percentage gauge and caption bar.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <functional>
 #include <memory>

@@ -45,30 +45,8 @@ enum ControlId : int {
 constexpr int kBarHeight = 30;
 constexpr int kBarTop = WizardWindow::kClientHeight - kBarHeight;
 
-const char* const kWelcomeText[] = {
-    "",
-    "It is strongly recommended that you exit all windows programs",
-    "before running this Setup program.",
-    "",
-    "Click Cancel to quit Setup and then close any programs you have",
-    "running ( Re-Boot if Necessary ). Click Next continue with Setup",
-    "Program.",
-    "",
-    "",
-};
-
-const char* const kDestinationText[] = {
-    "Setup will now install Software into the following directory",
-    "",
-    "To install to this directory, click next.",
-    "",
-    "To install to different directory, click browse and select ",
-    "another",
-    "directory.",
-    "",
-    "you can choose not to install by clicking cancel.",
-};
-
+// The memo's text: the lines with a line break between each two and none after the last, so
+// the memo shows exactly these lines (an empty last line among them is a line it shows).
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -76,11 +54,6 @@ std::string JoinLines(const std::vector<std::string>& lines) {
         text += lines[i];
     }
     return text;
-}
-
-template <size_t N>
-std::vector<std::string> Lines(const char* const (&lines)[N]) {
-    return std::vector<std::string>(lines, lines + N);
 }
 
 // The font of a design given in points, at the screen's resolution.
@@ -279,14 +252,14 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
     // Page 2, destination.
     memos_[1] = Add(2, "EDIT", "", vis | readOnlyMemo, 16, 8, 400, 136);
     Add(2, "BUTTON", " Destination  Directory ", vis | BS_GROUPBOX, 16, 150, 401, 60);
-    mainDir_ = Add(2, "EDIT", "C:\\Program Files\\", vis | WS_TABSTOP | ES_AUTOHSCROLL, 28, 174, 300,
+    mainDir_ = Add(2, "EDIT", "", vis | WS_TABSTOP | ES_AUTOHSCROLL, 28, 174, 300,
                    21, kIdMainDir, nullptr, WS_EX_CLIENTEDGE);
     Add(2, "BUTTON", "Browse...", vis | WS_TABSTOP | BS_PUSHBUTTON, 336, 172, 72, 25, kIdBrowse);
 
     // Page 3, program folder and shortcuts.
     Add(3, "STATIC", "Create Folder's and Shortcuts.", vis | SS_LEFT, 16, 4, 400, 30, 0, titleFont_);
     Add(3, "STATIC", "Main Folder:", vis | SS_LEFT, 16, 42, 80, 16);
-    labels_[1] = Add(3, "STATIC", "Folder Name", vis | SS_LEFT | SS_NOPREFIX, 100, 42, 316, 16);
+    labels_[1] = Add(3, "STATIC", "", vis | SS_LEFT | SS_NOPREFIX, 100, 42, 316, 16);
     checkBoxes_[0] = Add(3, "BUTTON", "Add Folder to Start Menu", vis | WS_TABSTOP | BS_AUTOCHECKBOX,
                          16, 64, 200, 18, kIdCheckBox1);
     checkBoxes_[1] = Add(3, "BUTTON", "Add Folder to Desktop", vis | WS_TABSTOP | BS_AUTOCHECKBOX, 228,
@@ -325,13 +298,13 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
     radios_[2] = Add(5, "BUTTON", "Re Boot Windows After installed", vis | BS_RADIOBUTTON, 16, 70,
                      260, 18, kIdReboot);
     SendMessageA(radios_[2], BM_SETCHECK, BST_CHECKED, 0);
-    labels_[0] = Add(5, "STATIC", "Program to Launch", vis | SS_LEFT | SS_NOPREFIX, 16, 92, 400, 16);
+    labels_[0] = Add(5, "STATIC", "", vis | SS_LEFT | SS_NOPREFIX, 16, 92, 400, 16);
     memos_[3] = Add(5, "EDIT", "", vis | readOnlyMemo | WS_VSCROLL, 16, 112, 401, 81, 0, nullptr,
                     WS_EX_CLIENTEDGE);
 
     // Page 6, install progress.
-    labels_[2] = Add(6, "STATIC", "Copy Source", vis | SS_LEFT | SS_NOPREFIX, 16, 24, 401, 16);
-    labels_[3] = Add(6, "STATIC", "Copy to", vis | SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, 16, 48,
+    labels_[2] = Add(6, "STATIC", "", vis | SS_LEFT | SS_NOPREFIX, 16, 24, 401, 16);
+    labels_[3] = Add(6, "STATIC", "", vis | SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, 16, 48,
                      401, 16);
     progress_ = Add(6, PROGRESS_CLASSA, "", vis | PBS_SMOOTH, 16, 76, 401, 17);
 
@@ -351,13 +324,6 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
         if (control.handle == buttons_[3]) control.hiddenByLogic = true;
     }
 
-    SetMemoLines(Memo::kMemo1, Lines(kWelcomeText));
-    SetMemoLines(Memo::kMemo2, Lines(kDestinationText));
-    // The built-in licence until the licence file replaces it: more than one line, so the
-    // licence page is shown when the loader moves past the warning page early.
-    SetMemoLines(Memo::kMemo3, {"LICENCE AGREEMENT", "",
-                                "This software is licensed, not sold. Read the licence that comes "
-                                "with the product before you install it."});
     // Paging keys reach the licence from every focusable control of the window.
     for (const Control& control : controls_) {
         char cls[16] = {};
@@ -442,13 +408,10 @@ void WizardWindow::SetMemoLines(Memo memo, const std::vector<std::string>& lines
 
 int WizardWindow::MemoDisplayedLineCount(Memo memo) {
     HWND handle = MemoHandle(memo);
-    const int length = GetWindowTextLengthA(handle);
-    if (length == 0) return 0;
-    int count = static_cast<int>(SendMessageA(handle, EM_GETLINECOUNT, 0, 0));
-    // An empty last line, after a final line break, is not a line the user reads.
-    const std::string text = WindowText(handle);
-    if (!text.empty() && (text.back() == '\n' || text.back() == '\r')) --count;
-    return count < 0 ? 0 : count;
+    if (GetWindowTextLengthA(handle) == 0) return 0;
+    // The text carries no break after its last line (JoinLines), so every line the memo
+    // shows, wrapped parts included, is one of the lines set.
+    return static_cast<int>(SendMessageA(handle, EM_GETLINECOUNT, 0, 0));
 }
 
 void WizardWindow::SetRadioChecked(Radio radio, bool checked) {

@@ -1,7 +1,7 @@
 // The wizard window `TZUV` on the screen: the seven pages of `Notebook1` and the button bar, drawn for the wizard's logic.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <array>
 #include <functional>
@@ -16,7 +16,8 @@
 namespace zuv::ui {
 
 // The window shows what the logic sets through `wizard::WizardView` and reports every user
-// action through `Events`; it decides nothing. All controls are standard controls that carry
+// action through `Events`; it decides nothing. Its memos, `Main_Dir` and the labels the logic
+// changes stay empty until the logic's FormCreate fills them. All controls are standard controls that carry
 // their captions, so a user (or the end-to-end driver) finds them by what they say.
 class WizardWindow : public wizard::WizardView {
 public:

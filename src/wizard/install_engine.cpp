@@ -206,13 +206,15 @@ void TInstallEngine::InstallFiles() {
                 copy = platform_.Ask(question, "Confirm", platform::BoxIcon::kQuestion, {"&Yes", "&No"}) == 0;
             }
             if (copy) {
+                // A failed copy ends the sub-step before the delete: the temporary copy stays
+                // for a later directory of the same tag.
                 try {
                     common::CopyFileInto(platform_, state_.TempDir + "\\" + name, dirPaths_[i]);
+                    if (!NameUsedElsewhere(name, j)) platform_.DeleteFile(state_.TempDir + "\\" + name);
                 } catch (const std::exception&) {
                     // The run goes on; the file is named in the report at the end.
                     notInstalled_.push_back(target);
                 }
-                if (!NameUsedElsewhere(name, j)) platform_.DeleteFile(state_.TempDir + "\\" + name);
                 platform_.ProcessMessages();
             }
             RecordKey("UNINS", dirPaths_[i] + "\\" + name);

@@ -9,7 +9,8 @@
 namespace zuv::wizard {
 
 // Splits text into lines ending at CR, LF or CR LF; an empty last line after a final line
-// break is no line.
+// break is no line, and it is the only line dropped ("One line" CR LF CR LF gives "One line"
+// and an empty line).
 std::vector<std::string> SplitTextLines(const std::string& text);
 
 // Reads the lines of a file; false when it cannot be opened.

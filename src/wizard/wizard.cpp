@@ -19,6 +19,9 @@ const std::vector<std::string> kBuiltInLicence = {
     "   from the use of the software.",
 };
 
+const char* const kSourceDesignCaption = "Copy Source";
+const char* const kDestDesignCaption = "Copy to";
+
 const std::vector<std::string> kWelcomeText = {
     "",
     "It is strongly recommended that you exit all windows programs",
@@ -165,7 +168,8 @@ void TZUV::CheckListItemClicked(CheckList list, int index, bool checked) {
 // ---- handlers ---------------------------------------------------------------------------------
 
 void TZUV::FormCreate() {
-    // The whole window as designed, then page 0.
+    // The whole window as designed, then page 0. The window has no texts of its own for what
+    // is set here: these are the only copies.
     for (Button b : {Button::kCancel, Button::kBack, Button::kNext, Button::kInstall}) {
         view_.SetButtonEnabled(b, ButtonEnabled(b));
         view_.SetButtonVisible(b, ButtonVisible(b));
@@ -179,6 +183,8 @@ void TZUV::FormCreate() {
     view_.SetMainDirText(mainDir_);
     view_.SetLabelCaption(Label::kCreateFolder, createFolder_);
     view_.SetLabelCaption(Label::kLabel2, label2_);
+    view_.SetLabelCaption(Label::kSource, kSourceDesignCaption);
+    view_.SetLabelCaption(Label::kDest, kDestDesignCaption);
     page_ = kPageWelcome;
     view_.ShowPage(page_);
     Notebook1PageChanged();
@@ -267,8 +273,9 @@ void TZUV::backClick() {
         default:
             break;
     }
-    // Page 0 has no way back (the page change above may have enabled it again).
-    if (page_ == kPageWelcome) SetButtonEnabled(Button::kBack, false);
+    // Back stays enabled on page 0 when the user came back to it from the licence page: the
+    // page change disabled it and Back then enabled Back and Next again. A skip back over the
+    // licence page leaves it disabled, because that page change comes last.
 }
 
 void TZUV::acceptClick() {

@@ -20,11 +20,18 @@
 
 namespace zuv::wizard {
 
+// The texts the wizard shows and changes live here and nowhere else: the window starts with
+// empty memos, `Main_Dir`, `CreateFolder`, `Label2`, `source` and `Dest`, and FormCreate
+// gives it these (the fixed captions of buttons, titles and check boxes are the window's).
+//
 // The built-in licence text `Memo3` holds until the wizard is first shown.
 extern const std::vector<std::string> kBuiltInLicence;
 // `Memo1` and `Memo2`.
 extern const std::vector<std::string> kWelcomeText;
 extern const std::vector<std::string> kDestinationText;
+// The design captions of the install engine's status lines `source` and `Dest`.
+extern const char* const kSourceDesignCaption;
+extern const char* const kDestDesignCaption;
 
 class TZUV : public shell::WizardChoice {
 public:

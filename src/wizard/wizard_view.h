@@ -6,7 +6,8 @@
 // implement it with a recording view.
 //
 // Every setter is called with the complete new value; a view never has to remember more
-// than it shows. Nothing here may throw.
+// than it shows, and it has no texts of its own for what the logic sets (memos, labels,
+// `Main_Dir`): those come from TZUV::FormCreate. Nothing here may throw.
 #pragma once
 
 #include <string>
@@ -65,8 +66,10 @@ public:
 
     // Replaces every line of a memo.
     virtual void SetMemoLines(Memo memo, const std::vector<std::string>& lines) = 0;
-    // Number of lines the memo shows for its current text: a line too long for the memo's
-    // width counts once per displayed (wrapped) line; no text gives 0.
+    // Number of lines the memo shows for the lines last set: every line counts, an empty
+    // one too, and a line too long for the memo's width counts once per displayed (wrapped)
+    // line; no text gives 0. The empty line after a final line break of a file is not among
+    // the lines set (SplitTextLines drops it), so nothing more is subtracted here.
     virtual int MemoDisplayedLineCount(Memo memo) = 0;
 
     virtual void SetRadioChecked(Radio radio, bool checked) = 0;

@@ -3,7 +3,7 @@
 // gauge ends at its maximum and shows 100 %, the picture panel is shown.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <fstream>
 #include <sstream>

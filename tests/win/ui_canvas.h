@@ -1,7 +1,7 @@
 // A memory canvas for the Windows UI tests: a 32-bit top-down DIB whose pixels can be read back.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <cstdint>
 

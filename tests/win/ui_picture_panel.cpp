@@ -1,7 +1,7 @@
 // Protects the background's picture panel: an animated GIF turns its frames at its own size, a still picture gets the 105 x 105 box, a damaged file is refused.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <fstream>
 #include <string>

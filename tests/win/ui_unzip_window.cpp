@@ -1,7 +1,7 @@
 // Protects the preparation window as the system shows it: its size and title bar, the label's CR breaks, the gauge's percentage and the forwarded click and timer.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <cstdlib>
 

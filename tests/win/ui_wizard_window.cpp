@@ -1,14 +1,17 @@
-// Protects the wizard window as the system shows it: size, captions at their places, page switching, the licence line count and the forwarded clicks.
+// Protects the wizard window as the system shows it: size, captions at their places, the texts it takes from the logic, page switching, the licence line count and the forwarded clicks.
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_platform.h"
 #include "shell/caption.h"
 #include "ui/wizard_window.h"
+#include "wizard/wizard.h"
 
 namespace zuv::ui {
 namespace {
@@ -47,13 +50,21 @@ RECT ClientRectOf(HWND parent, HWND child) {
     return rect;
 }
 
+// The window under the wizard's logic, as the program makes it: the logic's FormCreate gives
+// the window every text it holds.
 class WizardWindowTest : public ::testing::Test {
 protected:
+    WizardWindowTest() : zuv(platform, window, script, state) {}
     void SetUp() override {
         ASSERT_TRUE(window.Create(GetModuleHandleA(nullptr), nullptr, shell::TMarsCaption{}));
+        zuv.FormCreate();
         ShowWindow(window.Handle(), SW_SHOWNA);
     }
+    platform::Win32Platform platform{{}};
+    shell::LoadedScript script;
+    shell::ShellState state;
     WizardWindow window;
+    wizard::TZUV zuv;
 };
 
 TEST_F(WizardWindowTest, IsAToolWindowWithTheDesignClientAreaAndButtonBar) {
@@ -345,9 +356,9 @@ TEST_F(WizardWindowTest, LicenceLineCountIsWhatTheMemoDisplays) {
     EXPECT_EQ(window.MemoDisplayedLineCount(Memo::kMemo3), 0);
     window.SetMemoLines(Memo::kMemo3, {"One short line."});
     EXPECT_EQ(window.MemoDisplayedLineCount(Memo::kMemo3), 1);
-    // A final line break leaves an empty last line that does not count.
+    // An empty last line among the lines set is a line the memo shows.
     window.SetMemoLines(Memo::kMemo3, {"One short line.", ""});
-    EXPECT_EQ(window.MemoDisplayedLineCount(Memo::kMemo3), 1);
+    EXPECT_EQ(window.MemoDisplayedLineCount(Memo::kMemo3), 2);
     window.SetMemoLines(Memo::kMemo3, {"first", "second", "third"});
     EXPECT_EQ(window.MemoDisplayedLineCount(Memo::kMemo3), 3);
     // One line too long for the memo's width wraps into several.
@@ -355,6 +366,79 @@ TEST_F(WizardWindowTest, LicenceLineCountIsWhatTheMemoDisplays) {
     for (int i = 0; i < 40; ++i) longLine += "licence words ";
     window.SetMemoLines(Memo::kMemo3, {longLine});
     EXPECT_GT(window.MemoDisplayedLineCount(Memo::kMemo3), 1);
+}
+
+TEST_F(WizardWindowTest, ShowsTheTextsTheLogicHoldsAndHasNoneOfItsOwn) {
+    auto joined = [](const std::vector<std::string>& lines) {
+        std::string text;
+        for (size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
+        return text;
+    };
+    for (Memo memo : {Memo::kMemo1, Memo::kMemo2, Memo::kMemo3, Memo::kMemo4}) {
+        EXPECT_EQ(TextOf(window.MemoHandle(memo)), joined(zuv.MemoLines(memo))) << int(memo);
+    }
+    EXPECT_EQ(window.MainDirText(), zuv.MainDirText());
+    const char* const labels[] = {"Folder Name", "Program to Launch", "Copy Source", "Copy to"};
+    for (const char* label : labels) EXPECT_NE(Control(window.Handle(), label), nullptr) << label;
+
+    // A window without the logic shows none of them.
+    WizardWindow bare;
+    ASSERT_TRUE(bare.Create(GetModuleHandleA(nullptr), nullptr, shell::TMarsCaption{}));
+    for (Memo memo : {Memo::kMemo1, Memo::kMemo2, Memo::kMemo3, Memo::kMemo4}) {
+        EXPECT_EQ(TextOf(bare.MemoHandle(memo)), "") << int(memo);
+    }
+    EXPECT_EQ(bare.MainDirText(), "");
+    for (const char* label : labels) EXPECT_EQ(Control(bare.Handle(), label), nullptr) << label;
+}
+
+// The licence file through the logic and the real memo: the page is shown when the memo
+// shows more than one line, an empty last line after a final line break not counted.
+TEST(WizardLicenceTest, LicencePageIsShownForMoreThanOneDisplayedLine) {
+    char temp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string dir = std::string(temp) + "zuv-licence-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string file = dir + "\\license.txt";
+    std::string longLine;
+    for (int i = 0; i < 40; ++i) longLine += "licence words ";
+    const struct {
+        std::string text;
+        bool shown;
+    } cases[] = {
+        {"", false},
+        {"One line", false},
+        {"One line\r\n", false},
+        {"One line\n", false},
+        {"\r\n", false},
+        {"One line\r\n\r\n", true},
+        {"One line\n\n", true},
+        {"\r\n\r\n", true},
+        {"First\r\nSecond", true},
+        {"First\r\nSecond\r\n", true},
+        {longLine + "\r\n", true},
+    };
+    for (const auto& c : cases) {
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << c.text;
+        }
+        platform::Win32Platform platform({});
+        shell::LoadedScript script;
+        shell::ShellState state;
+        state.TempDir = dir;
+        state.SystemRoot = "C:\\";
+        WizardWindow window;
+        ASSERT_TRUE(window.Create(GetModuleHandleA(nullptr), nullptr, shell::TMarsCaption{}));
+        wizard::TZUV zuv(platform, window, script, state);
+        zuv.FormCreate();
+        zuv.FormShow();
+        zuv.nextClick();
+        const int expected = c.shown ? wizard::kPageLicence : wizard::kPageDestination;
+        EXPECT_EQ(zuv.PageIndex(), expected) << ::testing::PrintToString(c.text);
+        EXPECT_EQ(window.CurrentPage(), expected) << ::testing::PrintToString(c.text);
+    }
+    DeleteFileA(file.c_str());
+    RemoveDirectoryA(dir.c_str());
 }
 
 TEST_F(WizardWindowTest, ForwardsClicksAndReportsTheUsersChoices) {

@@ -10,6 +10,7 @@ namespace {
 
 using testing::BinaryContent;
 using testing::EngineTest;
+using testing::RecordingView;
 
 TEST_F(EngineTest, DirectoryTagsResolveByTheirRules) {
     script.DirectoriesList = {
@@ -213,15 +214,40 @@ TEST_F(EngineTest, FilesThatCouldNotBeInstalledAreReportedAndTheRunIsNotASuccess
     EXPECT_EQ(view.closes, 1);
 }
 
-TEST_F(EngineTest, TagListedTwiceRecordsBothTargetsAndReportsTheSecondCopy) {
-    script.DirectoriesList = {"<INSTALLDIR>~", "<SUB1>~One", "<SUB1>~Two"};
-    script.FilesList = {"ONCE.TXT~<SUB1>~"};
-    Temp("ONCE.TXT", "once");
-    ASSERT_TRUE(Run());
-    EXPECT_EQ(platform.GetFile(std::string(kDest) + "\\One\\ONCE.TXT"), "once");
-    EXPECT_FALSE(platform.Exists(std::string(kDest) + "\\Two\\ONCE.TXT"));
-    EXPECT_TRUE(Record().HasKey("UNINS", std::string(kDest) + "\\Two\\ONCE.TXT"));
-    EXPECT_EQ(engine->NotInstalled(), (std::vector<std::string>{std::string(kDest) + "\\Two\\ONCE.TXT"}));
+TEST_F(EngineTest, TagListedTwiceCopiesUntilOneCopySucceedsAndRecordsBothTargets) {
+    // The temporary copy goes only after a copy that worked: a failed first copy leaves it
+    // for the second directory; a good first copy takes it away, so the second one fails.
+    const std::string one = std::string(kDest) + "\\One\\ONCE.TXT", two = std::string(kDest) + "\\Two\\ONCE.TXT";
+    const struct {
+        const char* name;
+        bool firstLocked;
+        std::vector<std::string> installed, notInstalled;
+    } cases[] = {
+        {"first copy works", false, {one}, {two}},
+        {"first target locked", true, {two}, {one}},
+    };
+    for (const auto& c : cases) {
+        platform::FakePlatform p;
+        p.PutFile(std::string(kTemp) + "\\install.exe", "MZ");
+        p.PutFile(std::string(kTemp) + "\\install.cfg", "");
+        p.PutFile(std::string(kTemp) + "\\ONCE.TXT", "once");
+        if (c.firstLocked) p.unopenable = {common::Upper(one)};
+        RecordingView v;
+        shell::LoadedScript s = script;
+        s.DirectoriesList = {"<INSTALLDIR>~", "<SUB1>~One", "<SUB1>~Two"};
+        s.FilesList = {"ONCE.TXT~<SUB1>~"};
+        shell::ShellState st = state;
+        TShortcuts links(p);
+        TInstallEngine e(p, s, st, v, links, choices);
+        ASSERT_TRUE(e.RunInstall()) << c.name;
+        for (const std::string& target : c.installed) EXPECT_EQ(p.GetFile(target), "once") << c.name;
+        for (const std::string& target : c.notInstalled) EXPECT_FALSE(p.Exists(target)) << c.name;
+        EXPECT_EQ(e.NotInstalled(), c.notInstalled) << c.name;
+        EXPECT_FALSE(p.Exists(std::string(kTemp) + "\\ONCE.TXT")) << c.name << ": gone after the copy that worked";
+        common::IniFile record(p.GetFile(std::string(kDest) + "\\uninstall.cfg"));
+        EXPECT_TRUE(record.HasKey("UNINS", one)) << c.name;
+        EXPECT_TRUE(record.HasKey("UNINS", two)) << c.name;
+    }
 }
 
 TEST_F(EngineTest, MalformedEntriesInEveryListNeitherCrashNorStopTheRun) {

@@ -92,23 +92,46 @@ TEST_F(WizardTest, EveryPageShownWhenLicenceFolderAndWorkstationPromptArePresent
     EXPECT_FALSE(view.enabled[Button::kNext]) << "the licence page again asks for Accept or Decline";
     wizard.backClick();
     EXPECT_EQ(wizard.PageIndex(), kPageWelcome);
-    EXPECT_FALSE(view.enabled[Button::kBack]);
+    EXPECT_TRUE(view.enabled[Button::kBack]) << "the page change disables Back, then Back enables it again";
+    EXPECT_TRUE(view.enabled[Button::kNext]);
 }
 
-TEST_F(WizardTest, OneLineLicenceIsSkippedBothWaysWithOrWithoutFinalLineBreak) {
-    for (const std::string text : {"Short licence", "Short licence\r\n", "Short licence\n"}) {
+TEST_F(WizardTest, LicenceFileIsShownWhenItHasMoreThanOneLine) {
+    // The memo's lines are the file's lines; only the empty line after a final line break is
+    // not one of them. A skipped licence page is skipped both ways.
+    const struct {
+        const char* text;
+        std::vector<std::string> lines;
+        bool shown;
+    } cases[] = {
+        {"Short licence", {"Short licence"}, false},
+        {"Short licence\r\n", {"Short licence"}, false},
+        {"Short licence\n", {"Short licence"}, false},
+        {"Short licence\r", {"Short licence"}, false},
+        {"One line\r\n\r\n", {"One line", ""}, true},
+        {"One line\n\n", {"One line", ""}, true},
+        {"One line\r\r", {"One line", ""}, true},
+        {"\r\n", {""}, false},
+        {"\r\n\r\n", {"", ""}, true},
+        {"First\nSecond", {"First", "Second"}, true},
+        {"First\r\nSecond\r\n", {"First", "Second"}, true},
+    };
+    for (const auto& c : cases) {
         platform::FakePlatform p;
         RecordingView v;
         shell::ShellState s = state;
         TZUV w(p, v, script, s);
-        p.PutFile(s.TempDir + "\\license.txt", text);
+        p.PutFile(s.TempDir + "\\license.txt", c.text);
         w.FormCreate();
         w.FormShow();
+        EXPECT_EQ(w.MemoLines(Memo::kMemo3), c.lines) << c.text;
+        EXPECT_EQ(v.memos[Memo::kMemo3], c.lines) << c.text;
         w.nextClick();
-        EXPECT_EQ(w.PageIndex(), kPageDestination) << text;
+        EXPECT_EQ(w.PageIndex(), c.shown ? kPageLicence : kPageDestination) << c.text;
+        if (c.shown) continue;
         w.backClick();
-        EXPECT_EQ(w.PageIndex(), kPageWelcome) << text;
-        EXPECT_FALSE(v.enabled[Button::kBack]);
+        EXPECT_EQ(w.PageIndex(), kPageWelcome) << c.text;
+        EXPECT_FALSE(v.enabled[Button::kBack]) << c.text;
     }
 }
 
@@ -163,12 +186,21 @@ TEST_F(WizardTest, FolderWithoutWorkstationPromptSkipsInstallTypeBothWays) {
 }
 
 TEST_F(WizardTest, BackOnWelcomePageStaysThere) {
+    // Back is enabled on page 0 only after coming back from the licence page.
+    Licence(kLongLicence);
     Open();
+    EXPECT_FALSE(view.enabled[Button::kBack]);
+    wizard.nextClick();
+    wizard.backClick();
+    ASSERT_EQ(wizard.PageIndex(), kPageWelcome);
+    ASSERT_TRUE(view.enabled[Button::kBack]);
     size_t shown = view.pages.size();
     wizard.backClick();
     EXPECT_EQ(wizard.PageIndex(), kPageWelcome);
     EXPECT_EQ(view.pages.size(), shown) << "no page change, so nothing shown again";
-    EXPECT_FALSE(view.enabled[Button::kBack]);
+    EXPECT_TRUE(view.enabled[Button::kBack]) << "nothing disables it without a page change";
+    wizard.nextClick();
+    EXPECT_EQ(wizard.PageIndex(), kPageLicence) << "and Next goes on as before";
 }
 
 TEST_F(WizardTest, PageIndexOutsideTheNotebookChangesNothing) {
@@ -208,6 +240,21 @@ TEST_F(WizardTest, FoldersPageBuildsSummaryAndListsAndResetsThemOnEachVisit) {
     ASSERT_EQ(wizard.PageIndex(), kPageFolders);
     EXPECT_EQ(wizard.CheckListChecks(CheckList::kSM), (std::vector<bool>{true, true}));
     EXPECT_EQ(wizard.MemoLines(Memo::kMemo4).size(), 8u) << "rebuilt, not appended";
+}
+
+TEST_F(WizardTest, FormCreateGivesTheWindowEveryTextTheLogicHolds) {
+    // The window has no copies of these texts: what it shows is what it is given here.
+    wizard.FormCreate();
+    EXPECT_EQ(view.memos[Memo::kMemo1], kWelcomeText);
+    EXPECT_EQ(view.memos[Memo::kMemo2], kDestinationText);
+    EXPECT_EQ(view.memos[Memo::kMemo3], kBuiltInLicence);
+    EXPECT_GT(view.MemoDisplayedLineCount(Memo::kMemo3), 1) << "the built-in licence is shown when the loader skips page 0";
+    EXPECT_TRUE(view.memos[Memo::kMemo4].empty());
+    EXPECT_EQ(view.mainDir, "C:\\Program Files\\");
+    EXPECT_EQ(view.labels[Label::kCreateFolder], "Folder Name");
+    EXPECT_EQ(view.labels[Label::kLabel2], "Program to Launch");
+    EXPECT_EQ(view.labels[Label::kSource], "Copy Source");
+    EXPECT_EQ(view.labels[Label::kDest], "Copy to");
 }
 
 TEST_F(WizardTest, FormShowFillsDestinationFolderInstallTypeAndLaunchLabel) {

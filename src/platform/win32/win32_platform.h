@@ -2,7 +2,7 @@
 // Windows tests.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <string>
 #include <vector>
