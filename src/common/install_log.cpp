@@ -60,7 +60,8 @@ void TInstallLog::Write(const std::string& text) {
     std::string flat;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' || text[i] == '\n') {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            // A run of breaks (CR CR between paragraphs) reads as one.
+            while (i + 1 < text.size() && (text[i + 1] == '\r' || text[i + 1] == '\n')) ++i;
             flat += " / ";
         } else {
             flat += text[i];

@@ -137,6 +137,7 @@ void TInstallEngine::ResolveDirectories() {
         const std::string tag = Upper(SplitAtChar(path, '~'));
         if (path == line) path.clear();  // no "~": the entry has no path
         const std::string dir = ResolveTag(tag, path);
+        const bool existed = common::DirectoryExists(platform_, dir);
         if (tag == kInstallDirTag) {
             destinationDir_ = dir;
             try {
@@ -147,7 +148,6 @@ void TInstallEngine::ResolveDirectories() {
         }
         dirTags_.push_back(tag);
         dirPaths_.push_back(dir);
-        const bool existed = common::DirectoryExists(platform_, dir);
         try {
             common::CreateDirPath(platform_, dir);
         } catch (const std::exception&) {

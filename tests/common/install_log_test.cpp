@@ -20,11 +20,11 @@ TEST(InstallLog, EveryLineIsOnDiskWhenWrittenAndTheCopyGetsTheEarlierOnes) {
     ASSERT_TRUE(log.Open("C:\\logs\\run.log"));
     EXPECT_EQ(fake.GetFile("C:\\logs\\run.log"), "2024-05-06 07:08:09.010  before the file\r\n");
     fake.now.second = 10;
-    log.Write("Message (not shown): Your installation of \rZUV\rhas be completed.");
+    log.Write("Message (not shown): Your installation of \rZUV\rhas be completed.\r\rPlease");
     // Nothing is held back: the file already holds the line although it is still open.
     EXPECT_EQ(fake.GetFile("C:\\logs\\run.log"),
               "2024-05-06 07:08:09.010  before the file\r\n"
-              "2024-05-06 07:08:10.010  Message (not shown): Your installation of  / ZUV / has be completed.\r\n");
+              "2024-05-06 07:08:10.010  Message (not shown): Your installation of  / ZUV / has be completed. / Please\r\n");
     ASSERT_TRUE(log.AddCopy("C:\\App\\install.log"));
     log.Error("Cannot open file x", 5);
     const std::string both = fake.GetFile("C:\\logs\\run.log");
