@@ -59,7 +59,12 @@ start_setup_rc() {
   local dir=$1 rc=$2
   shift 2
   rm -f "$rc"
-  (cd "$dir" && "$WINE" install.exe "$@" >/dev/null 2>&1; echo $? >"$rc.part" && mv "$rc.part" "$rc") &
+  (
+    cd "$dir"
+    code=0
+    "$WINE" install.exe "$@" >/dev/null 2>&1 || code=$?
+    echo "$code" >"$rc.part" && mv "$rc.part" "$rc"
+  ) &
 }
 
 # wait_rc RCFILE SECONDS: prints the exit status once it is there; fails after SECONDS.
