@@ -59,6 +59,7 @@ enum class OpenMode {
     kReadExclusive,  // read, no sharing (archives and segments)
     kCreate,         // create or truncate, write
     kReadWrite,      // open an existing file for reading and writing
+    kCreateShared,   // create or truncate, write, others may read (the install log)
 };
 
 struct FindEntry {
@@ -84,6 +85,11 @@ struct ShellLink {
 
 enum class BoxIcon { kNone, kError, kWarning, kQuestion, kInformation };
 
+// A local date and time (GetLocalTime).
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -95,6 +101,18 @@ public:
     virtual void Sleep(uint32_t ms) = 0;
     // Lets the user interface handle pending window messages (no-op without one).
     virtual void ProcessMessages() = 0;
+    // The whole command line as the system passed it, program name first (GetCommandLineA).
+    virtual std::string CommandLine() = 0;
+    // The local date and time now.
+    virtual LocalTime Now() = 0;
+    // The system's name and version for the install log ("Windows 10.0 build 19045").
+    virtual std::string SystemVersion() = 0;
+    // The user's temporary folder (GetTempPathA), with a trailing "\".
+    virtual std::string TempPath() = 0;
+    // The system's code of the last failed call on this thread (GetLastError).
+    virtual uint32_t LastError() = 0;
+    // An 8-bit text of the system's ANSI code page as UTF-8.
+    virtual std::string AnsiToUtf8(const std::string& text) = 0;
 
     // ---- directories -------------------------------------------------------------
     // GetWindowsDirectoryA as returned (no trailing "\" unless a root).

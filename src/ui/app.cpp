@@ -61,7 +61,7 @@ int App::Run() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return 0;
+    return setup_->ExitCode();
 }
 
 void App::SetGradientColors(shell::Color from, shell::Color to) {
@@ -98,6 +98,7 @@ void App::RunWizard() {
     wizard_->zuv.FormShow();
     wizardWindow_.ShowModal();
     setup_->InstallIncomplete = wizard_->zuv.InstallIncomplete;
+    setup_->InstallFinished = wizard_->zuv.InstallFinished();
 }
 
 }  // namespace zuv::ui

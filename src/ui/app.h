@@ -22,7 +22,8 @@ public:
 
     // Creates the three windows' parts in their order; false when a window cannot be made.
     bool Create();
-    // Shows the background maximised and runs the message loop until it closes.
+    // Shows the background maximised and runs the message loop until it closes; returns the
+    // run's exit code.
     int Run();
 
     // ---- shell::BackgroundView ---------------------------------------------------------

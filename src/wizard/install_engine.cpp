@@ -54,6 +54,7 @@ bool TInstallEngine::RunInstall() {
     // A script without a destination has nowhere to put the uninstall record: refuse it
     // before anything is changed.
     if (!HasInstallDirEntry(script_)) {
+        state_.Log.Write("ERROR: the script has no <INSTALLDIR> entry; nothing installed");
         platform_.ShowMessage(kNoInstallDirMessage);
         stopped_ = true;
         return false;
@@ -68,6 +69,8 @@ bool TInstallEngine::RunInstall() {
         view_.SetProgressRange(0, static_cast<int>(total));
         position_ = 0;
         view_.SetProgressPosition(0);
+        state_.Log.Write("Stage: installation into " + choices_.mainDir + " (" +
+                         (choices_.minChecked ? "workstation" : "full") + " install)");
         Status("Preparing Directory Structure");
         ResolveDirectories();
         activeFiles_ = choices_.minChecked ? &script_.WorkStationList : &script_.FilesList;
@@ -89,6 +92,7 @@ bool TInstallEngine::RunInstall() {
         ReportNotInstalled();
     } catch (const std::exception& e) {
         stopped_ = true;
+        state_.Log.Error(std::string("Installation stopped: ") + e.what(), platform_.LastError());
         platform_.ShowError(e.what());
         return false;
     }
@@ -133,6 +137,7 @@ void TInstallEngine::ResolveDirectories() {
         const std::string tag = Upper(SplitAtChar(path, '~'));
         if (path == line) path.clear();  // no "~": the entry has no path
         const std::string dir = ResolveTag(tag, path);
+        const bool existed = common::DirectoryExists(platform_, dir);
         if (tag == kInstallDirTag) {
             destinationDir_ = dir;
             try {
@@ -147,6 +152,10 @@ void TInstallEngine::ResolveDirectories() {
             common::CreateDirPath(platform_, dir);
         } catch (const std::exception&) {
         }
+        if (common::DirectoryExists(platform_, dir))
+            state_.Log.Write("Directory " + tag + ": " + dir + (existed ? " (exists)" : " (created)"));
+        else
+            state_.Log.Error("Directory " + tag + ": " + dir + " could not be created", platform_.LastError());
         // <INSTALLDIR>APP\RUN.EXE becomes the program's full path. An empty tag would match
         // every program name, so it rewrites nothing.
         if (!tag.empty() && Upper(script_.LaunchProgram).find(tag) != std::string::npos) {
@@ -165,13 +174,26 @@ void TInstallEngine::OpenUninstallRecord() {
     if (!platform_.WriteProfileString("Program", &title, &script_.Header.text, file))
         throw common::EInOutError(common::Format("Unable to write to %s", file));
     recordOpen_ = true;
+    state_.Log.Write("Uninstall record: " + file);
     RecordKey("UNINS", destinationDir_ + "\\*.*");
     RecordKey("UNINS", destinationDir_ + "\\Setup\\*.*");
+    // The log goes on in the install directory too, where the uninstaller can add to it.
+    const std::string setupDir = destinationDir_ + "\\Setup";
+    try {
+        common::CreateDirPath(platform_, setupDir);
+    } catch (const std::exception&) {
+    }
+    if (state_.Log.AddCopy(setupDir + "\\install.log"))
+        state_.Log.Write("Log copy: " + setupDir + "\\install.log");
+    else
+        state_.Log.Error("Unable to create the log copy " + setupDir + "\\install.log", platform_.LastError());
 }
 
 void TInstallEngine::CopySetupFiles() {
-    common::CopyFileInto(platform_, state_.TempDir + "\\install.exe", destinationDir_);
-    common::CopyFileInto(platform_, state_.TempDir + "\\install.cfg", destinationDir_);
+    for (const char* name : {"install.exe", "install.cfg"}) {
+        common::CopyFileInto(platform_, state_.TempDir + "\\" + name, destinationDir_);
+        LogInstalled(common::JoinPath(destinationDir_, name), "");
+    }
 }
 
 bool TInstallEngine::NameUsedElsewhere(const std::string& name, size_t index) const {
@@ -182,6 +204,12 @@ bool TInstallEngine::NameUsedElsewhere(const std::string& name, size_t index) co
         if (Upper((*activeFiles_)[k]).find(upperName) != std::string::npos) return true;
     }
     return false;
+}
+
+void TInstallEngine::LogInstalled(const std::string& target, const std::string& note) {
+    uint64_t size = 0;
+    for (const platform::FindEntry& entry : platform_.FindFiles(target)) size = entry.size;
+    state_.Log.Write("Installed " + target + " (" + std::to_string(size) + " bytes" + note + ")");
 }
 
 void TInstallEngine::InstallFiles() {
@@ -201,18 +229,26 @@ void TInstallEngine::InstallFiles() {
             platform_.ProcessMessages();
             const std::string target = common::JoinPath(dirPaths_[i], name);
             bool copy = true;
-            if (mark == "X" && platform_.GetAttributes(target) != platform::kInvalidAttributes) {
-                const std::string question = kOverwriteQuestionStart + name + kOverwriteQuestionEnd;
-                copy = platform_.Ask(question, "Confirm", platform::BoxIcon::kQuestion, {"&Yes", "&No"}) == 0;
+            std::string overwrite;
+            if (platform_.GetAttributes(target) != platform::kInvalidAttributes) {
+                overwrite = ", replacing the existing file";
+                if (mark == "X") {
+                    const std::string question = kOverwriteQuestionStart + name + kOverwriteQuestionEnd;
+                    copy = platform_.Ask(question, "Confirm", platform::BoxIcon::kQuestion, {"&Yes", "&No"}) == 0;
+                    overwrite = copy ? ", overwrite answered Yes" : "";
+                    if (!copy) state_.Log.Write("Not installed: " + target + " exists, overwrite answered No");
+                }
             }
             if (copy) {
                 // A failed copy ends the sub-step before the delete: the temporary copy stays
                 // for a later directory of the same tag.
                 try {
                     common::CopyFileInto(platform_, state_.TempDir + "\\" + name, dirPaths_[i]);
+                    LogInstalled(target, overwrite);
                     if (!NameUsedElsewhere(name, j)) platform_.DeleteFile(state_.TempDir + "\\" + name);
-                } catch (const std::exception&) {
+                } catch (const std::exception& e) {
                     // The run goes on; the file is named in the report at the end.
+                    state_.Log.Error("Not installed: " + target + ": " + e.what(), platform_.LastError());
                     notInstalled_.push_back(target);
                 }
                 platform_.ProcessMessages();

@@ -88,6 +88,8 @@ private:
     void RegisterUninstaller();           // step 14
     void LaunchStep();                    // step 15 (finish.cpp)
     void ReportNotInstalled();
+    // Logs a file that has been installed at `target`, with its size.
+    void LogInstalled(const std::string& target, const std::string& note);
 
     platform::Platform& platform_;
     shell::LoadedScript& script_;

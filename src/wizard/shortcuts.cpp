@@ -107,8 +107,12 @@ void TInstallEngine::CreateShortcuts() {
 
             try {
                 shortcuts_.CreateShortcut();
-            } catch (const std::exception&) {
+                state_.Log.Write("Shortcut \"" + caption + "\" to " + shortcuts_.RunProgram + " in folder \"" + folder +
+                                 "\"" + (shortcuts_.Desktop ? ", on the desktop" : "") +
+                                 (shortcuts_.StartMenu ? ", in the start menu" : ""));
+            } catch (const std::exception& e) {
                 // A shortcut that cannot be saved does not stop the install.
+                state_.Log.Error("Shortcut \"" + caption + "\": " + e.what(), platform_.LastError());
             }
         }
     }

@@ -69,6 +69,7 @@ void TInstallEngine::WriteIniAndRegistry() {
             RecordKey("UNINS", file);
             if (!platform_.WriteProfileString(section, &key, &value, file))
                 throw common::EInOutError(common::Format("Unable to write to %s", file));
+            state_.Log.Write("INI value " + file + " [" + section + "] " + key + "=" + value);
         } else {
             Step();
             WriteRegistryEntry(target, section, key, value);
@@ -101,6 +102,9 @@ void TInstallEngine::WriteRegistryEntry(const std::string& targetIn, const std::
         throw common::Exception(common::Format("Failed to create key %s", target + section));
     if (!platform_.RegSetString(root, keyPath, key, value))
         throw common::Exception(common::Format("Failed to set data for '%s'", key));
+    state_.Log.Write(std::string("Registry value ") +
+                     (root == platform::RegRoot::kLocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
+                     keyPath + " " + key + "=" + value);
 }
 
 void TInstallEngine::UpdateAutoexec() {
@@ -111,10 +115,13 @@ void TInstallEngine::UpdateAutoexec() {
         throw common::EInOutError(common::Format("Cannot open file %s", batch));
     if (!WriteTextLines(platform_, backup, autoexec_))
         throw common::EInOutError(common::Format("Cannot create file %s", backup));
+    state_.Log.Write("AUTOEXEC.BAT saved as " + backup);
+    const size_t before = autoexec_.size();
     BuildAutoexecBlock(autoexec_);
     Status("Updating Autoexec.bat file");
     if (!WriteTextLines(platform_, batch, autoexec_))
         throw common::EInOutError(common::Format("Cannot create file %s", batch));
+    for (size_t k = before; k < autoexec_.size(); ++k) state_.Log.Write("AUTOEXEC.BAT line added: " + autoexec_[k]);
 }
 
 void TInstallEngine::BuildAutoexecBlock(std::vector<std::string>& lines) {
@@ -139,7 +146,10 @@ void TInstallEngine::BuildAutoexecBlock(std::vector<std::string>& lines) {
 
 void TInstallEngine::RegisterUninstaller() {
     const std::string uninstaller = destinationDir_ + "\\uninstaller.exe";
-    if (!common::FileExists(platform_, uninstaller)) return;
+    if (!common::FileExists(platform_, uninstaller)) {
+        state_.Log.Write("No " + uninstaller + ": the uninstaller is not registered");
+        return;
+    }
     const std::string& title = script_.Header.text;
     const std::string keyPath = "\\Software\\Microsoft\\Windows\\currentversion\\uninstall\\" + title;
     const std::string rooted = RootedKeyPath(keyPath);
@@ -150,6 +160,8 @@ void TInstallEngine::RegisterUninstaller() {
         throw common::Exception(common::Format("Failed to set data for '%s'", "DisplayName"));
     if (!platform_.RegSetString(root, rooted, "UninstallString", uninstaller + " " + title))
         throw common::Exception(common::Format("Failed to set data for '%s'", "UninstallString"));
+    state_.Log.Write("Uninstaller registered: HKEY_LOCAL_MACHINE\\" + rooted + " UninstallString=" + uninstaller +
+                     " " + title);
 }
 
 }  // namespace zuv::wizard

@@ -205,6 +205,7 @@ void TZUV::FormShow() {
         SetMainDirText(state_.SystemRoot + "Program Files\\" + script_.InstallDir);
     else
         SetMainDirText(state_.SystemRoot + script_.InstallDir);
+    if (!state_.InstallDirSwitch.empty()) SetMainDirText(state_.InstallDirSwitch);
     view_.Repaint();
     platform_.ProcessMessages();
 }
@@ -284,9 +285,13 @@ void TZUV::acceptClick() {
     SetPageIndex(page_ + 1);
 }
 
-void TZUV::declineClick() { cancelClick(); }
+void TZUV::declineClick() {
+    state_.Log.Write("The user declined the licence");
+    cancelClick();
+}
 
 void TZUV::cancelClick() {
+    state_.Log.Write("Wizard cancelled on page " + std::to_string(page_));
     SetRadioChecked(Radio::kReboot, false);
     state_.Cancelled = true;
     CloseWizard();
@@ -338,6 +343,19 @@ void TZUV::installClick() {
     engineRunning_ = false;
     NotInstalled = engine.NotInstalled();
     InstallIncomplete = engine.InstallIncomplete();
+}
+
+void TZUV::SilentInstall() {
+    // The licence counts as accepted; the folders page's lists are built as the page would
+    // show them, every shortcut checked; the install type stays as FormShow preset it.
+    if (!script_.ProgramFolder.empty()) BuildFoldersPage();
+    // The product is not started after a silent install (a chained setup program still is).
+    if (RadioChecked(Radio::kRadioButton1)) SetRadioChecked(Radio::kRadioButton2, true);
+    state_.Log.Write("Silent choices: install directory " + mainDir_ + ", program folder \"" + createFolder_ +
+                     "\", " + (RadioChecked(Radio::kMin) ? "workstation" : "full") + " install, " +
+                     std::to_string(lists_[0].items.size()) + " desktop and " + std::to_string(lists_[1].items.size()) +
+                     " start-menu shortcuts, " + (RebootChecked() ? "restart wanted" : "no restart"));
+    installClick();
 }
 
 void TZUV::Notebook1PageChanged() {

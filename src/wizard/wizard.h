@@ -46,6 +46,9 @@ public:
     void declineClick();
     void cancelClick();
     void installClick();
+    // A silent run's answers to every page: the defaults the pages show, the licence
+    // accepted, no launch of the product; then Install.
+    void SilentInstall();
     void Notebook1PageChanged();
     // Runs once when the window closes, whatever closed it.
     void FormClose();

@@ -52,3 +52,27 @@ expect_message() {
   drive click "ZUV - Setup" "OK" >/dev/null || fail "cannot press OK on \"$text\""
   sleep 0.5
 }
+
+# start_setup_rc DIR RCFILE [ARGS...]: starts install.exe from DIR with ARGS; its exit status
+# (Wine hands over the low 8 bits: 1603 arrives as 67) is written to RCFILE when it ends.
+start_setup_rc() {
+  local dir=$1 rc=$2
+  shift 2
+  rm -f "$rc"
+  (
+    cd "$dir"
+    code=0
+    "$WINE" install.exe "$@" >/dev/null 2>&1 || code=$?
+    echo "$code" >"$rc.part" && mv "$rc.part" "$rc"
+  ) &
+}
+
+# wait_rc RCFILE SECONDS: prints the exit status once it is there; fails after SECONDS.
+wait_rc() {
+  local rc=$1 end=$((SECONDS + $2))
+  while [ ! -f "$rc" ]; do
+    [ $SECONDS -lt $end ] || fail "install.exe did not end within $2 s"
+    sleep 0.2
+  done
+  cat "$rc"
+}

@@ -262,3 +262,92 @@ TEST_F(MainSetupTest, ShutDownEmptiesTempDirAndTheParameterDirectory) {
 }
 
 }  // namespace
+
+// Every ending of an interactive run, with its exit code and what the user is told.
+struct EndingCase {
+    const char* name;
+    const char* switches;
+    std::function<void(shell::TMainSetup&, Choice&)> preparation, wizard;
+    int code;
+    size_t restarts;
+    const char* message;  // start of the closing message, "" for none
+};
+
+class InteractiveEndings : public MainSetupTest, public ::testing::WithParamInterface<EndingCase> {};
+
+TEST_P(InteractiveEndings, ExitWithTheirCode) {
+    const EndingCase& c = GetParam();
+    stages.duringPreparation = [&] {
+        if (c.preparation) c.preparation(setup, choice);
+    };
+    stages.duringWizard = [&] {
+        if (c.wizard) c.wizard(setup, choice);
+    };
+    fake.PutFile("C:\\SETUP\\install.cfg", "[Setup - Main]\r\nHeader=Prod\r\n");
+    fake.commandLine = std::string("install.exe C:\\SETUP ") + c.switches;
+    setup.FormShow();
+    setup.Timer1Timer();
+    setup.FormClose();
+    EXPECT_EQ(setup.ExitCode(), c.code);
+    EXPECT_EQ(fake.exits.size(), c.restarts);
+    const std::string message = c.message;
+    if (message.empty()) {
+        EXPECT_TRUE(fake.shown.empty());
+    } else {
+        ASSERT_EQ(fake.shown.size(), 1u);
+        EXPECT_EQ(fake.shown[0].text.compare(0, message.size(), message), 0) << fake.shown[0].text;
+    }
+    EXPECT_NE(setup.State().Log.Lines().back().find("exit code " + std::to_string(c.code)), std::string::npos);
+}
+
+void Finished(shell::TMainSetup& s, Choice&) { s.InstallFinished = true; }
+void FinishedReturn(shell::TMainSetup& s, Choice& c) {
+    s.InstallFinished = true;
+    c.SetChoiceChecked(EndChoice::kRadioButton2, true);
+}
+void CancelledInWizard(shell::TMainSetup& s, Choice& c) {
+    c.SetChoiceChecked(EndChoice::kReboot, false);
+    s.State().Cancelled = true;
+}
+void Aborted(shell::TMainSetup& s, Choice& c) { CancelledInWizard(s, c); }
+void PreparationFailed(shell::TMainSetup& s, Choice& c) {
+    CancelledInWizard(s, c);
+    s.State().Failed = true;
+}
+void Incomplete(shell::TMainSetup& s, Choice& c) {
+    FinishedReturn(s, c);
+    s.InstallIncomplete = true;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, InteractiveEndings,
+    ::testing::Values(EndingCase{"returned", "", nullptr, FinishedReturn, 0, 0, "Your installation of \rProd\rhas be"},
+                      EndingCase{"restarted", "", nullptr, Finished, 0, 1, "Tolvane is about to RE-BOOT"},
+                      EndingCase{"norestart", "/NORESTART", nullptr, Finished, 3010, 0,
+                                 "Your installation of \rProd\rhas be completed.\r\rWindows must be restarted"},
+                      EndingCase{"cancelled", "", nullptr, CancelledInWizard, 1602, 0, "Your installation was canceled!"},
+                      EndingCase{"aborted", "", Aborted, nullptr, 1602, 0, "Your installation was canceled!"},
+                      EndingCase{"preparation_failed", "", PreparationFailed, nullptr, 1603, 0,
+                                 "Your installation was canceled!"},
+                      EndingCase{"incomplete", "", nullptr, Incomplete, 1603, 0, "Your installation of \rProd\ris not"},
+                      EndingCase{"wizard_closed", "", nullptr, nullptr, 1603, 1, "Tolvane is about to RE-BOOT"}),
+    [](const ::testing::TestParamInfo<EndingCase>& info) { return std::string(info.param.name); });
+
+TEST_F(MainSetupTest, AFailedStartExitsWithFailure) {
+    fake.SetParams({"C:\\NOWHERE"});
+    setup.FormShow();
+    setup.FormClose();
+    EXPECT_EQ(setup.ExitCode(), 1603);
+}
+
+TEST_F(MainSetupTest, RelativeDirAndLogSwitchesAreTakenFromTheStartingDirectory) {
+    std::string error;
+    fake.PutFile("C:\\ADMIN\\keep", "");
+    ASSERT_TRUE(fake.SetCurrentDirectory("C:\\ADMIN", error));
+    fake.PutFile("C:\\SETUP\\install.cfg", "");
+    fake.commandLine = "install.exe C:\\SETUP /DIR=App\\ /LOG=run.log";
+    setup.FormShow();
+    EXPECT_EQ(setup.State().InstallDirSwitch, "C:\\ADMIN\\App");
+    EXPECT_EQ(setup.State().Log.Path(), "C:\\ADMIN\\run.log");
+    EXPECT_TRUE(fake.Exists("C:\\ADMIN\\run.log"));
+}

@@ -55,6 +55,13 @@ FakePlatform::~FakePlatform() {
     std::filesystem::remove_all(root_, ec);
 }
 
+std::string FakePlatform::CommandLine() {
+    if (!commandLine.empty()) return commandLine;
+    std::string line = "install.exe";
+    for (const std::string& p : params_) line += " \"" + p + "\"";
+    return line;
+}
+
 std::string FakePlatform::FullPath(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':') return path;
     std::string drive = current_.substr(0, 2);

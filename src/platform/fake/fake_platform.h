@@ -46,7 +46,18 @@ public:
     std::vector<std::string> unopenable;
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
 
-    // ---- clock and messages --------------------------------------------------------
+    // ---- command line, clock, system and messages --------------------------------------
+    // The raw command line; when empty, "install.exe" and the parameters, each quoted.
+    std::string commandLine;
+    std::string CommandLine() override;
+    // The local time every call reports (2024-05-06 07:08:09.010 unless changed).
+    LocalTime now{2024, 5, 6, 7, 8, 9, 10};
+    LocalTime Now() override { return now; }
+    std::string systemVersion = "Windows 5.1 build 2600";
+    std::string SystemVersion() override { return systemVersion; }
+    std::string TempPath() override { return "C:\\TEMP\\"; }
+    uint32_t lastError = 0;
+    uint32_t LastError() override { return lastError; }
     uint32_t clock = 1000;
     uint32_t TickCount() override { return clock; }
     void Sleep(uint32_t ms) override { clock += ms; }

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -147,6 +148,36 @@ void PosixPlatform::Sleep(uint32_t ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+std::string PosixPlatform::CommandLine() {
+    // The program name and the parameters, each quoted, as a Windows command line reads.
+    std::string line = "\"zuv\"";
+    for (const std::string& p : params_) line += " \"" + p + "\"";
+    return line;
+}
+
+LocalTime PosixPlatform::Now() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    std::tm t{};
+    ::localtime_r(&seconds, &t);
+    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, ms};
+}
+
+std::string PosixPlatform::SystemVersion() {
+    struct utsname name;
+    if (::uname(&name) != 0) return "POSIX";
+    return std::string(name.sysname) + " " + name.release;
+}
+
+std::string PosixPlatform::TempPath() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string path = (tmp && *tmp) ? tmp : "/tmp";
+    if (path.back() != '/' && path.back() != '\\') path += '/';
+    return path;
+}
+
 std::string PosixPlatform::WindowsDirectory() {
     const char* dir = std::getenv("ZUV_WINDIR");
     if (dir && *dir) return dir;
@@ -204,7 +235,8 @@ std::unique_ptr<File> PosixPlatform::Open(const std::string& path, OpenMode mode
     switch (mode) {
         case OpenMode::kReadShared:
         case OpenMode::kReadExclusive: flags = O_RDONLY; break;
-        case OpenMode::kCreate: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+        case OpenMode::kCreate:
+        case OpenMode::kCreateShared: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
         case OpenMode::kReadWrite: flags = O_RDWR; break;
     }
     struct stat st;

@@ -5,6 +5,7 @@
 // the terminal.
 #pragma once
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,13 @@ public:
     uint32_t TickCount() override;
     void Sleep(uint32_t ms) override;
     void ProcessMessages() override {}
+    std::string CommandLine() override;
+    LocalTime Now() override;
+    std::string SystemVersion() override;
+    std::string TempPath() override;
+    uint32_t LastError() override { return static_cast<uint32_t>(errno); }
+    // Text on a POSIX system is taken as UTF-8 already.
+    std::string AnsiToUtf8(const std::string& text) override { return text; }
 
     std::string WindowsDirectory() override;
     std::string CurrentDirectory() override;

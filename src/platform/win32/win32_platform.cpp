@@ -176,6 +176,48 @@ void Win32Platform::ProcessMessages() {
     }
 }
 
+LocalTime Win32Platform::Now() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
+
+std::string Win32Platform::SystemVersion() {
+    // GetVersionEx answers as the manifest allows; the kernel's own numbers come from
+    // RtlGetVersion, which every Windows since NT has.
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto rtl = ntdll ? reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                     : nullptr;
+    if (!rtl || rtl(&info) != 0) return "Windows (version unknown)";
+    return "Windows " + std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + " build " +
+           std::to_string(info.dwBuildNumber);
+}
+
+std::string Win32Platform::TempPath() {
+    char buffer[MAX_PATH + 1];
+    DWORD n = GetTempPathA(sizeof buffer, buffer);
+    if (n == 0 || n > MAX_PATH) return WindowsDirectory() + "\\Temp\\";
+    std::string path(buffer, n);
+    if (path.back() != '\\') path += '\\';
+    return path;
+}
+
+std::string Win32Platform::AnsiToUtf8(const std::string& text) {
+    if (text.empty()) return text;
+    int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (wide <= 0) return text;
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &w[0], wide);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return text;
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
 std::string Win32Platform::WindowsDirectory() {
     char buffer[MAX_PATH + 1] = {};
     UINT n = GetWindowsDirectoryA(buffer, 144);
@@ -235,6 +277,11 @@ std::unique_ptr<File> Win32Platform::Open(const std::string& path, OpenMode mode
         case OpenMode::kReadWrite:
             access = GENERIC_READ | GENERIC_WRITE;
             share = 0;
+            break;
+        case OpenMode::kCreateShared:
+            access = GENERIC_WRITE;
+            share = FILE_SHARE_READ;
+            disposition = CREATE_ALWAYS;
             break;
     }
     HANDLE h = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);

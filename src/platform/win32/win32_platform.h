@@ -22,6 +22,12 @@ public:
     uint32_t TickCount() override { return GetTickCount(); }
     void Sleep(uint32_t ms) override { ::Sleep(ms); }
     void ProcessMessages() override;
+    std::string CommandLine() override { return ::GetCommandLineA(); }
+    LocalTime Now() override;
+    std::string SystemVersion() override;
+    std::string TempPath() override;
+    uint32_t LastError() override { return ::GetLastError(); }
+    std::string AnsiToUtf8(const std::string& text) override;
 
     std::string WindowsDirectory() override;
     std::string CurrentDirectory() override;
