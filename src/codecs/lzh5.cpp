@@ -79,6 +79,7 @@ using namespace lh5;
 // sees what it would see byte by byte.
 constexpr int kSpan = 65536;
 constexpr int kSlack = 256 + 32;  // a whole match and an over-long copy past the span
+constexpr uint32_t kMaxBlockSymbols = 65536;
 
 class Lzh5Decoder {
 public:
@@ -194,7 +195,7 @@ private:
         bits_ = bits;
         bitCount_ = count;
         in_ = in;
-        blockSize_ = static_cast<uint16_t>(blockLeft);
+        blockSize_ = blockLeft;
         left -= pos - start;
         Ensure16();
         return pos;
@@ -286,7 +287,9 @@ private:
         // A damaged header raises from deep in the table building: what has been decoded
         // goes to the sink first, as it would have byte by byte.
         Emit();
-        blockSize_ = static_cast<uint16_t>(TakeBits(16));
+        // The size field counts the block's symbols modulo 65536: 0 stands for 65536.
+        blockSize_ = TakeBits(16);
+        if (blockSize_ == 0) blockSize_ = kMaxBlockSymbols;
         ReadShortCodeLengths(kNT, kTBit, 3);
         ReadSymbolCodeLengths();
         ReadShortCodeLengths(kNP, kPBit, -1);
@@ -407,7 +410,7 @@ private:
     uint16_t ptTable_[256];
     uint16_t cFast_[4096];
     uint16_t ptFast_[256];
-    uint16_t blockSize_ = 0;
+    uint32_t blockSize_ = 0;  // symbols left in the current block; 0: a header is due
 };
 
 }  // namespace
