@@ -79,6 +79,11 @@ using namespace lh5;
 // sees what it would see byte by byte.
 constexpr int kSpan = 65536;
 constexpr int kSlack = 256 + 32;  // a whole match and an over-long copy past the span
+constexpr uint32_t kMaxBlockSymbols = 65536;
+constexpr int kMaxMatch = kNC - 1 - 253;  // symbol 509: 256 bytes
+constexpr int kMaxCodeBits = 16;          // BuildDecodeTable refuses longer codes
+constexpr int kMaxExtraBits = kNP - 2;    // distance class 13: 12 bits below its leading one
+constexpr int kRefilled = 56;             // bits in the buffer after the fast loop's refill
 
 class Lzh5Decoder {
 public:
@@ -157,6 +162,17 @@ private:
     // longest symbol, distance code and extra bits together. No chunk is read here, so no
     // byte needs to reach the sink before the loop ends.
     uint8_t* DecodeFast(uint8_t* pos, uint8_t* const limit, int64_t& left) {
+        // One refill per symbol covers the longest literal/length code, the longest distance
+        // code and the most extra bits together, so nothing is checked inside a symbol.
+        static_assert(2 * kMaxCodeBits + kMaxExtraBits <= kRefilled, "one refill must cover a whole match");
+        // The refill ORs 8 loaded bytes in below the `count` bits held and keeps the whole
+        // bytes of them that fit: (63 - count) / 8 bytes, which brings any count of 0..63 to
+        // exactly count | 56 bits.
+        static_assert(kRefilled == 64 - 8, "count | kRefilled is the refilled count only for 56");
+        // A match starts before `limit` and CopyMatch writes at most 15 bytes past its end.
+        static_assert(kSlack >= kMaxMatch + 15, "the text buffer's slack must hold a whole match and its overrun");
+        // The packed table entries: symbol or node number in 10 bits, code length above them.
+        static_assert(kPoolSize <= 1024 && (12 << 10) <= 0xFFFF, "table entries must fit 16 bits");
         // Kept in locals: stores through the text pointer could otherwise alias them.
         uint64_t bits = bits_;
         int count = bitCount_;
@@ -172,7 +188,7 @@ private:
             w = __builtin_bswap64(w);
             bits |= w >> count;
             in += (63 - count) >> 3;
-            count |= 56;
+            count |= kRefilled;
 
             --blockLeft;
             const unsigned j = FastCode(bits, count, cFast_, 12, kNC, cLen_, pos);
@@ -194,7 +210,7 @@ private:
         bits_ = bits;
         bitCount_ = count;
         in_ = in;
-        blockSize_ = static_cast<uint16_t>(blockLeft);
+        blockSize_ = blockLeft;
         left -= pos - start;
         Ensure16();
         return pos;
@@ -286,7 +302,9 @@ private:
         // A damaged header raises from deep in the table building: what has been decoded
         // goes to the sink first, as it would have byte by byte.
         Emit();
-        blockSize_ = static_cast<uint16_t>(TakeBits(16));
+        // The size field counts the block's symbols modulo 65536: 0 stands for 65536.
+        blockSize_ = TakeBits(16);
+        if (blockSize_ == 0) blockSize_ = kMaxBlockSymbols;
         ReadShortCodeLengths(kNT, kTBit, 3);
         ReadSymbolCodeLengths();
         ReadShortCodeLengths(kNP, kPBit, -1);
@@ -407,7 +425,7 @@ private:
     uint16_t ptTable_[256];
     uint16_t cFast_[4096];
     uint16_t ptFast_[256];
-    uint16_t blockSize_ = 0;
+    uint32_t blockSize_ = 0;  // symbols left in the current block; 0: a header is due
 };
 
 }  // namespace

@@ -192,6 +192,25 @@ TEST_F(ToolTest, ContainerArchivesDirectly) {
     EXPECT_EQ(err, "zuv: Can't recognize compressed file header\n");
 }
 
+// An entry whose stored size is negative holds no stored bytes; the entries after it are
+// listed, tested and extracted like any other.
+TEST_F(ToolTest, NegativeStoredSizeHoldsNothing) {
+    TArchiveWriter w(coNone);
+    w.Add("a.txt", Bytes("first"));
+    EntryHeader empty;
+    empty.CompressedSize = -7;
+    w.AddRaw(empty, "nothing.txt", {});
+    w.Add("b.txt", Bytes("second"));
+    Write(dir / "odd.arc", w.Bytes());
+    ASSERT_EQ(Zuv("list odd.arc"), 0) << err;
+    EXPECT_NE(out.find("         0          0  NON"), std::string::npos) << out;
+    EXPECT_NE(out.find("  b.txt\n"), std::string::npos) << out;
+    ASSERT_EQ(Zuv("test odd.arc"), 0) << err;
+    EXPECT_NE(out.find("3 files tested, all sound"), std::string::npos) << out;
+    ASSERT_EQ(Zuv("extract odd.arc -d x"), 0) << err;
+    EXPECT_EQ(Slurp(dir / "x" / "b.txt"), "second");
+}
+
 TEST_F(ToolTest, NamesOutsideTheFolderAreRefused) {
     TArchiveWriter w(coNone);
     for (const char* name : {"..\\up.txt", "\\rooted.txt", "C:\\drive.txt", "a\\..\\..\\deep.txt", "ok.txt"})

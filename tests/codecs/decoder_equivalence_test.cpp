@@ -157,6 +157,30 @@ TEST(DecoderEquivalence, Lzh5MatchesTheByteAtATimeDecoder) {
     CheckMethod(coLZH5, ExpandLZH5, ReferenceExpandLZH5);
 }
 
+// The compressor never sends a block size field of 0 (65536 symbols), so such blocks are
+// made by hand: a single-symbol block of 65536 'A' bit-joined in front of a packed stream,
+// and a packed stream whose first block claims 65536 symbols with its real codes.
+TEST(DecoderEquivalence, Lzh5BlocksOf65536Symbols) {
+    for (const Bytes& data : Samples()) {
+        CodecHost roomy;
+        roomy.CompressionMargin = -int32_t(data.size()) - 1000;
+        const Bytes packed = Compress(data, coLZH5, roomy).output;
+        const int32_t n = int32_t(data.size());
+        const std::string tag = std::to_string(data.size()) + " bytes";
+        BitWriter w;
+        SingleBlock(w, 0, 'A', 0);
+        for (uint8_t b : packed) w.Put(8, b);
+        const Bytes joined = w.Done();
+        const int32_t j = int32_t(joined.size());
+        ExpectSame({joined, j, n + 65536}, ExpandLZH5, ReferenceExpandLZH5, tag + ", behind a size-0 block");
+        ExpectSame({joined, j / 2, n + 65536}, ExpandLZH5, ReferenceExpandLZH5, tag + ", behind one, cut");
+        Bytes claimed = packed;
+        claimed[0] = claimed[1] = 0;
+        ExpectSame({claimed, int32_t(claimed.size()), n + 70000}, ExpandLZH5, ReferenceExpandLZH5,
+                   tag + ", first block claims 65536");
+    }
+}
+
 TEST(DecoderEquivalence, LzhMatchesTheByteAtATimeDecoder) {
     CheckMethod(coLZH, ExpandLZH, ReferenceExpandLZH);
 }

@@ -15,7 +15,9 @@ void PrintHeading() {
 
 void PrintEntries(const archive::TArchiveList& entries) {
     for (const auto& entry : entries) {
-        std::printf("%10d %10d  %-6s %-4s  %-16s  %s\n", entry.Info.ExpandedSize, entry.Info.CompressedSize,
+        // A stored size of 0 or less means that no stored bytes follow the entry's name.
+        const int32_t stored = entry.Info.CompressedSize > 0 ? entry.Info.CompressedSize : 0;
+        std::printf("%10d %10d  %-6s %-4s  %-16s  %s\n", entry.Info.ExpandedSize, stored,
                     MethodText(entry.Info.Method).c_str(), entry.Info.Locked ? "yes" : "", 
                     DosDateText(entry.Info.DateTime).c_str(), entry.Name.c_str());
     }

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cerrno>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/platform.h"
@@ -76,6 +78,33 @@ public:
 
 protected:
     std::vector<std::string> params_;
+
+    // The names a host directory holds, in the order the system gives them (empty when it
+    // cannot be read). The case-insensitive lookup reads directories only through this.
+    virtual std::vector<std::string> ListDirectory(const std::string& hostDir);
+
+private:
+    // What a host directory held when it was last read: every name by its upper-case
+    // form, and the directory's identity and modification time then. Any change to the
+    // directory's entries moves that time, so a folder is read again only after a change;
+    // the platform's own creations are entered as they are made, so that filling a folder
+    // does not read it once per file.
+    struct FolderIndex {
+        uint64_t device = 0;
+        uint64_t inode = 0;
+        int64_t seconds = 0;
+        int64_t nanoseconds = 0;
+        std::unordered_map<std::string, std::string> names;
+    };
+    std::unordered_map<std::string, FolderIndex> folders_;
+
+    // The name in `folderKey` that matches `part` without regard to case, or empty.
+    std::string FindFolded(const std::string& folderKey, const std::string& part);
+    // Whether the index of the folder holding `host` describes it as it is now.
+    bool FolderIndexCurrent(const std::string& host);
+    // After the platform has made (`made`) or removed an entry `host`: keeps the folder's
+    // index when it was current before (`wasCurrent`), else drops it.
+    void FolderChanged(const std::string& host, bool wasCurrent, bool made);
 };
 
 }  // namespace zuv::platform
