@@ -8,11 +8,13 @@ shots=$root/build/screenshots
 mkdir -p "$shots"
 trap wine_stop EXIT
 
-# zuvdrive inside the prefix: drive wait|click|texts|... (see tests/e2e/driver/zuvdrive.c).
+# zuvdrive inside the prefix: drive wait|click|press|answer|paint|texts|... (see
+# tests/e2e/driver/zuvdrive.c). Every wait polls for its condition with a time limit.
 drive() { "$WINE" "$win/zuvdrive.exe" "$@" | tr -d '\r'; }
 
-# shot NAME: saves the whole virtual screen as build/screenshots/NAME.png.
-shot() { import -window root "$shots/$1.png"; }
+# shot NAME: has every window paint what it holds, then saves the whole virtual screen as
+# build/screenshots/NAME.png.
+shot() { drive paint; import -window root "$shots/$1.png"; }
 
 # pixel NAME X Y: prints the colour of one screenshot pixel as "r g b".
 pixel() {
@@ -38,17 +40,10 @@ start_setup() { (cd "$1" && "$WINE" install.exe >/dev/null 2>&1 &); }
 # message_text: the text of the plain message box "ZUV - Setup" now shown.
 message_text() { drive texts "ZUV - Setup" | grep -v '^OK$' | grep -v '^$' | tr '\n' ' ' | sed 's/ $//'; }
 
-# expect_message TEXT [SECONDS]: waits for a "ZUV - Setup" box holding TEXT and presses OK.
+# expect_message TEXT [SECONDS]: waits for a "ZUV - Setup" box holding TEXT, presses OK and waits
+# until the box is gone (the next box may carry the same title).
 expect_message() {
-  local text=$1 seconds=${2:-60}
-  drive wait "ZUV - Setup" "$seconds" >/dev/null || fail "no message box (expected \"$text\")"
-  local shown
-  for _ in 1 2 3 4 5 6 7 8 9 10; do
-    shown=$(message_text)
-    [ -n "$shown" ] && break
-    sleep 0.5
-  done
-  [[ "$shown" == *"$text"* ]] || fail "message \"$shown\", expected \"$text\""
-  drive click "ZUV - Setup" "OK" >/dev/null || fail "cannot press OK on \"$text\""
-  sleep 0.5
+  local text=$1 seconds=${2:-60} shown
+  shown=$(drive answer "ZUV - Setup" "$text" OK "$seconds" 2>&1) ||
+    fail "no message \"$text\": $(echo "$shown" | grep -v '^OK$' | grep -v '^$' | tr '\n' ' ')"
 }

@@ -15,7 +15,7 @@ shot abort-2-question
 drive click "Warning" "Abort" || fail "no &Abort button"
 # Depending on where the run was stopped, the cut file fails its checksum first.
 drive wait "ZUV - Setup" 60 >/dev/null || fail "no closing message"
-if [[ "$(message_text)" == *"Error Expanding Files!!"* ]]; then drive click "ZUV - Setup" OK; sleep 1; fi
+if [[ "$(message_text)" == *"Error Expanding Files!!"* ]]; then expect_message "Error Expanding Files!!"; fi
 expect_message "Your installation was canceled!" 30
 drive gone "ZUV 32Bit Installer" 30 || fail "the setup did not end"
 [ ! -d "$(wine_c)/windows/Temp/z" ] || [ -z "$(ls "$(wine_c)/windows/Temp/z")" ] || fail "TempDir not emptied"

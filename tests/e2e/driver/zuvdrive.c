@@ -12,6 +12,16 @@
    zuvdrive state TITLE CAPTION                prints "checked"/"unchecked" and "enabled"/"disabled"
    zuvdrive rect TITLE                         prints the window rectangle: left top right bottom
    zuvdrive clickat TITLE X Y                  clicks the window's client area at (X, Y)
+   zuvdrive press TITLE CAPTION [SECONDS]      clicks like click, then waits until the window shows
+                                               something else (a new page) or is gone, and paints
+   zuvdrive answer TITLE TEXT BUTTON [SECONDS] waits for a window TITLE showing TEXT, clicks BUTTON
+                                               and waits until that window is gone; exit 1 with
+                                               what it shows when it shows something else
+   zuvdrive paint                              has every visible window paint itself now, so that a
+                                               screenshot taken next shows what they hold
+
+   The waits poll for their condition; none sleeps a fixed time. A click is posted, so the next
+   command can run before it is handled: press and answer wait for its effect.
 
    TITLE matches a window whose caption equals it; a TITLE starting with "~" matches by
    substring. Exit status 0 on success, 1 when the window or control is not found in time. */
@@ -95,6 +105,70 @@ static HWND FindControl(HWND top, const char* caption, const char* cls, int inde
     return s.found;
 }
 
+/* What a window shows: its controls' visibility, state and captions, one after another. A page
+   change of the wizard changes it; a text read mid-change is caught by the next look. */
+struct Look {
+    char text[16384];
+    size_t used;
+};
+
+static BOOL CALLBACK LookChild(HWND w, LPARAM p) {
+    struct Look* look = (struct Look*)p;
+    char text[1024];
+    int n;
+    GetWindowTextA(w, text, sizeof text);
+    n = snprintf(look->text + look->used, sizeof look->text - look->used, "%d%d%s\n",
+                 IsWindowVisible(w) ? 1 : 0, IsWindowEnabled(w) ? 1 : 0, text);
+    if (n > 0) look->used += (size_t)n;
+    if (look->used >= sizeof look->text) look->used = sizeof look->text - 1;
+    return TRUE;
+}
+
+static void LookAt(HWND top, struct Look* look) {
+    look->used = 0;
+    look->text[0] = 0;
+    EnumChildWindows(top, LookChild, (LPARAM)look);
+}
+
+/* Whether a visible control of TOP has a caption holding TEXT. */
+struct Holding {
+    const char* text;
+    int found;
+};
+
+static BOOL CALLBACK HoldsChild(HWND w, LPARAM p) {
+    struct Holding* h = (struct Holding*)p;
+    char text[4096];
+    if (!IsWindowVisible(w)) return TRUE;
+    GetWindowTextA(w, text, sizeof text);
+    if (strstr(text, h->text)) { h->found = 1; return FALSE; }
+    return TRUE;
+}
+
+static int Shows(HWND top, const char* text) {
+    struct Holding h = {text, 0};
+    EnumChildWindows(top, HoldsChild, (LPARAM)&h);
+    return h.found;
+}
+
+static int Gone(HWND w) { return !IsWindow(w) || !IsWindowVisible(w); }
+
+static int Expired(DWORD end) { return (LONG)(GetTickCount() - end) > 0; }
+
+/* Paints a window and its controls now. RDW_UPDATENOW sends WM_PAINT to the window's thread and
+   returns once it has been handled; EndPaint puts the pixels on the screen. */
+static void PaintNow(HWND w) {
+    RedrawWindow(w, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+static BOOL CALLBACK PaintTop(HWND w, LPARAM p) {
+    DWORD pid = 0;
+    (void)p;
+    GetWindowThreadProcessId(w, &pid);
+    if (IsWindowVisible(w) && pid != GetCurrentProcessId()) PaintNow(w);
+    return TRUE;
+}
+
 static BOOL CALLBACK PrintChild(HWND w, LPARAM p) {
     char text[1024], cls[128];
     RECT r;
@@ -139,8 +213,12 @@ int main(int argc, char** argv) {
         EnumWindows(PrintTop, 0);
         return 0;
     }
+    if (!strcmp(cmd, "paint")) {
+        EnumWindows(PaintTop, 0);
+        return 0;
+    }
     if (argc < 3) {
-        fprintf(stderr, "usage: zuvdrive list|wait|gone|texts|click|settext|gettext|state|rect|clickat ...\n");
+        fprintf(stderr, "usage: zuvdrive list|wait|gone|texts|click|press|answer|paint|settext|gettext|state|rect|clickat ...\n");
         return 2;
     }
     if (!strcmp(cmd, "wait")) {
@@ -154,6 +232,37 @@ int main(int argc, char** argv) {
         while (FindTitle(argv[2])) {
             if ((LONG)(GetTickCount() - end) > 0) return 1;
             Sleep(100);
+        }
+        return 0;
+    }
+    if (!strcmp(cmd, "answer") && argc > 4) {
+        DWORD end;
+        HWND c = NULL;
+        if (argc > 5) seconds = atof(argv[5]);
+        top = WaitTitle(argv[2], seconds);
+        if (!top) {
+            fprintf(stderr, "zuvdrive: no window \"%s\" (expected \"%s\")\n", argv[2], argv[3]);
+            return 1;
+        }
+        /* A box shows its text when it appears; the few seconds cover a slow first paint. */
+        end = GetTickCount() + 5000;
+        while (!Shows(top, argv[3]) || !(c = FindControl(top, argv[4], NULL, 0, 1))) {
+            if (Expired(end) || Gone(top)) {
+                fprintf(stderr, "zuvdrive: \"%s\" shows, instead of \"%s\" and %s:\n", argv[2], argv[3], argv[4]);
+                EnumChildWindows(top, PrintTexts, 0);
+                fflush(stdout);
+                return 1;
+            }
+            Sleep(50);
+        }
+        PostMessageA(c, BM_CLICK, 0, 0);
+        end = GetTickCount() + 30000;
+        while (!Gone(top)) {
+            if (Expired(end)) {
+                fprintf(stderr, "zuvdrive: \"%s\" stays after %s\n", argv[2], argv[4]);
+                return 1;
+            }
+            Sleep(50);
         }
         return 0;
     }
@@ -172,9 +281,10 @@ int main(int argc, char** argv) {
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
-    if (!strcmp(cmd, "click") && argc > 3) {
+    if ((!strcmp(cmd, "click") || !strcmp(cmd, "press")) && argc > 3) {
         DWORD end;
         HWND c;
+        static struct Look before, now;
         if (argc > 4) seconds = atof(argv[4]);
         end = GetTickCount() + (DWORD)(seconds * 1000);
         while (!(c = FindControl(top, argv[3], NULL, 0, 1))) {
@@ -187,7 +297,21 @@ int main(int argc, char** argv) {
             if (!top) return 1;
         }
         /* Posted, so that a modal loop the click opens does not block the driver. */
+        LookAt(top, &before);
         PostMessageA(c, BM_CLICK, 0, 0);
+        if (cmd[0] == 'c') return 0;
+        end = GetTickCount() + (DWORD)(seconds * 1000);
+        for (;;) {
+            if (Gone(top)) return 0;
+            LookAt(top, &now);
+            if (strcmp(before.text, now.text)) break;
+            if (Expired(end)) {
+                fprintf(stderr, "zuvdrive: \"%s\" shows the same after %s\n", argv[2], argv[3]);
+                return 1;
+            }
+            Sleep(50);
+        }
+        EnumWindows(PaintTop, 0);
         return 0;
     }
     if (!strcmp(cmd, "state") && argc > 3) {
