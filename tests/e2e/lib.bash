@@ -24,13 +24,15 @@ pixel() {
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# make_set DIR [SEGMENT_SIZE] [METHOD]: packs the example product into DIR as a disk set
-# beside install.exe and install.cfg, as the install-building tool leaves it on disk 1.
+# make_set DIR [SEGMENT_SIZE] [METHOD] [FILE...]: packs the example product (and the FILEs) into
+# DIR as a disk set beside install.exe and install.cfg, as the install-building tool leaves it on
+# disk 1.
 make_set() {
   local dir=$1 size=${2:-16384} method=${3:-lh5}
+  shift $(($# < 3 ? $# : 3))
   mkdir -p "$dir"
   "$root/build/native/zuv" pack -o "$dir" --segment-size "$size" --method "$method" \
-    "$win/examples/hello.exe" "$root"/examples/product/* >/dev/null
+    "$win/examples/hello.exe" "$root"/examples/product/* "$@" >/dev/null
   cp "$win/install.exe" "$root/examples/install.cfg" "$dir/"
 }
 
@@ -41,9 +43,16 @@ start_setup() { (cd "$1" && "$WINE" install.exe >/dev/null 2>&1 &); }
 message_text() { drive texts "ZUV - Setup" | grep -v '^OK$' | grep -v '^$' | tr '\n' ' ' | sed 's/ $//'; }
 
 # expect_message TEXT [SECONDS]: waits for a "ZUV - Setup" box holding TEXT, presses OK and waits
-# until the box is gone (the next box may carry the same title).
+# until the box is gone (the next box may carry the same title). A user does what the box asks
+# before pressing OK: await_message TEXT [SECONDS] waits for the box without answering it.
+await_message() {
+  local text=$1 seconds=${2:-60} shown
+  shown=$(drive shows "ZUV - Setup" "$text" "$seconds") ||
+    fail "no message \"$text\": $(echo "$shown" | grep -v '^OK$' | grep -v '^$' | tr '\n' ' ')"
+}
+
 expect_message() {
   local text=$1 seconds=${2:-60} shown
-  shown=$(drive answer "ZUV - Setup" "$text" OK "$seconds" 2>&1) ||
+  shown=$(drive answer "ZUV - Setup" "$text" OK "$seconds") ||
     fail "no message \"$text\": $(echo "$shown" | grep -v '^OK$' | grep -v '^$' | tr '\n' ' ')"
 }

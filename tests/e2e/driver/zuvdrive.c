@@ -11,12 +11,14 @@
    zuvdrive gettext TITLE CLASS N              prints the text of the N-th control of CLASS
    zuvdrive state TITLE CAPTION                prints "checked"/"unchecked" and "enabled"/"disabled"
    zuvdrive rect TITLE                         prints the window rectangle: left top right bottom
-   zuvdrive clickat TITLE X Y                  clicks the window's client area at (X, Y)
+   zuvdrive clickat TITLE X Y [SECONDS]        clicks the window's client area at (X, Y) as soon as
+                                               the window shows
    zuvdrive press TITLE CAPTION [SECONDS]      clicks like click, then waits until the window shows
                                                something else (a new page) or is gone, and paints
-   zuvdrive answer TITLE TEXT BUTTON [SECONDS] waits for a window TITLE showing TEXT, clicks BUTTON
-                                               and waits until that window is gone; exit 1 with
+   zuvdrive shows TITLE TEXT [SECONDS]         waits for a window TITLE showing TEXT; exit 1 with
                                                what it shows when it shows something else
+   zuvdrive answer TITLE TEXT BUTTON [SECONDS] waits as shows does, clicks BUTTON
+                                               and waits until that window is gone
    zuvdrive paint                              has every visible window paint itself now, so that a
                                                screenshot taken next shows what they hold
 
@@ -60,7 +62,7 @@ static HWND WaitTitle(const char* title, double seconds) {
         HWND w = FindTitle(title);
         if (w) return w;
         if ((LONG)(GetTickCount() - end) > 0) return NULL;
-        Sleep(100);
+        Sleep(20);
     }
 }
 
@@ -205,6 +207,30 @@ static BOOL CALLBACK PrintTop(HWND w, LPARAM p) {
     return TRUE;
 }
 
+/* Waits up to SECONDS for a window TITLE, then a few seconds for it to show TEXT (and an enabled
+   BUTTON when one is named): a box shows its text when it appears, the grace covers a slow start.
+   Returns the button (or the window), or NULL after printing what the window shows instead. */
+static HWND WaitShowing(const char* title, const char* text, const char* button, double seconds, HWND* top) {
+    DWORD end;
+    HWND c = NULL;
+    *top = WaitTitle(title, seconds);
+    if (!*top) {
+        fprintf(stderr, "zuvdrive: no window \"%s\" (expected \"%s\")\n", title, text);
+        return NULL;
+    }
+    end = GetTickCount() + 5000;
+    while (!Shows(*top, text) || (button && !(c = FindControl(*top, button, NULL, 0, 1)))) {
+        if (Expired(end) || Gone(*top)) {
+            fprintf(stderr, "zuvdrive: \"%s\" shows, instead of \"%s\":\n", title, text);
+            EnumChildWindows(*top, PrintTexts, 0);
+            fflush(stdout);
+            return NULL;
+        }
+        Sleep(50);
+    }
+    return button ? c : *top;
+}
+
 int main(int argc, char** argv) {
     const char* cmd = argc > 1 ? argv[1] : "";
     double seconds = 20;
@@ -218,7 +244,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc < 3) {
-        fprintf(stderr, "usage: zuvdrive list|wait|gone|texts|click|press|answer|paint|settext|gettext|state|rect|clickat ...\n");
+        fprintf(stderr, "usage: zuvdrive list|wait|gone|texts|click|press|shows|answer|paint|settext|gettext|state|rect|clickat ...\n");
         return 2;
     }
     if (!strcmp(cmd, "wait")) {
@@ -235,26 +261,15 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (!strcmp(cmd, "shows") && argc > 3) {
+        if (argc > 4) seconds = atof(argv[4]);
+        return WaitShowing(argv[2], argv[3], NULL, seconds, &top) ? 0 : 1;
+    }
     if (!strcmp(cmd, "answer") && argc > 4) {
         DWORD end;
-        HWND c = NULL;
+        HWND c;
         if (argc > 5) seconds = atof(argv[5]);
-        top = WaitTitle(argv[2], seconds);
-        if (!top) {
-            fprintf(stderr, "zuvdrive: no window \"%s\" (expected \"%s\")\n", argv[2], argv[3]);
-            return 1;
-        }
-        /* A box shows its text when it appears; the few seconds cover a slow first paint. */
-        end = GetTickCount() + 5000;
-        while (!Shows(top, argv[3]) || !(c = FindControl(top, argv[4], NULL, 0, 1))) {
-            if (Expired(end) || Gone(top)) {
-                fprintf(stderr, "zuvdrive: \"%s\" shows, instead of \"%s\" and %s:\n", argv[2], argv[3], argv[4]);
-                EnumChildWindows(top, PrintTexts, 0);
-                fflush(stdout);
-                return 1;
-            }
-            Sleep(50);
-        }
+        if (!(c = WaitShowing(argv[2], argv[3], argv[4], seconds, &top))) return 1;
         PostMessageA(c, BM_CLICK, 0, 0);
         end = GetTickCount() + 30000;
         while (!Gone(top)) {
@@ -266,7 +281,7 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    top = WaitTitle(argv[2], 20);
+    top = WaitTitle(argv[2], !strcmp(cmd, "clickat") && argc > 5 ? atof(argv[5]) : 20);
     if (!top) {
         fprintf(stderr, "zuvdrive: no window \"%s\"\n", argv[2]);
         return 1;
