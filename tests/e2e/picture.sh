@@ -19,7 +19,6 @@ run_with() {  # run_with NAME PICTURE: a set whose script names PICTURE; screens
   sed "s/logo\.gif/$(basename "$picture")/g" "$root/examples/install.cfg" >"$dir/install.cfg"
   start_setup "$dir"
   drive wait "ZUV32 - Setup" 120 >/dev/null || fail "$name: the wizard did not appear"
-  sleep 1
   shot "picture-$name"
   drive click "ZUV32 - Setup" "Cancel" >/dev/null
   expect_message "Your installation was canceled!" 30
