@@ -37,8 +37,8 @@ public:
 
 std::unique_ptr<platform::Platform> MakeToolPlatform() { return std::make_unique<ToolPlatform>(); }
 
-SegmentPrompter::SegmentPrompter(platform::Platform& platform, std::string dir)
-    : platform_(platform), dir_(std::move(dir)), interactive_(ZUV_ISATTY(0) != 0) {}
+SegmentPrompter::SegmentPrompter(platform::Platform& platform, std::string dir, bool mayAsk)
+    : platform_(platform), dir_(std::move(dir)), interactive_(mayAsk && ZUV_ISATTY(0) != 0) {}
 
 void SegmentPrompter::Answer(archive::TSegPrompt& prompt) {
     const std::string name = prompt.SegName;

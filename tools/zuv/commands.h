@@ -25,6 +25,8 @@ int ListCommand(const std::vector<std::string>& args);
 int TestCommand(const std::vector<std::string>& args);
 // `zuv extract PATH [-d DIR] [--key N] [--flat]`
 int ExtractCommand(const std::vector<std::string>& args);
+// `zuv check DIR [--key N] [-q]`
+int CheckCommand(const std::vector<std::string>& args);
 // `zuv pack -o DIR [--base NAME] [--segment-size BYTES] [--method M] [--key N] FILE|FOLDER...`
 int PackCommand(const std::vector<std::string>& args);
 
@@ -91,7 +93,8 @@ namespace zuv::tool {
 // name the segment.
 class SegmentPrompter {
 public:
-    SegmentPrompter(platform::Platform& platform, std::string dir);
+    // `mayAsk` false never asks, even on a terminal.
+    SegmentPrompter(platform::Platform& platform, std::string dir, bool mayAsk = true);
     bool interactive() const { return interactive_; }
     void Answer(archive::TSegPrompt& prompt);
     // Why the run was stopped at a segment ("segment 2 is missing: no disk.002 in set"); empty

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
     if (command == "test") return zuv::tool::TestCommand(args);
     if (command == "extract") return zuv::tool::ExtractCommand(args);
     if (command == "pack") return zuv::tool::PackCommand(args);
+    if (command == "check") return zuv::tool::CheckCommand(args);
     std::fprintf(stderr, "zuv: unknown command '%s' (zuv --help shows the usage)\n", command.c_str());
     return zuv::tool::kExitUsage;
 }
