@@ -89,10 +89,17 @@ bool SegmentPrompter::AskForFolder(archive::TSegPrompt& prompt) {
     return true;
 }
 
+namespace {
+std::string programPath = "zuv";
+}
+const std::string& ProgramPath() { return programPath; }
+void SetProgramPath(const std::string& path) { programPath = path; }
+
 int Fail(const std::string& message, int status) {
     std::string line = message;
     for (char& c : line)
         if (c == '\r' || c == '\n') c = ' ';
+    std::fflush(stdout);  // what was said before comes first
     std::fprintf(stderr, "zuv: %s\n", line.c_str());
     return status;
 }

@@ -25,12 +25,18 @@ int ListCommand(const std::vector<std::string>& args);
 int TestCommand(const std::vector<std::string>& args);
 // `zuv extract PATH [-d DIR] [--key N] [--flat]`
 int ExtractCommand(const std::vector<std::string>& args);
+// `zuv build -o OUT [pack options] [--setup DIR] [--force] SCRIPT FILE|FOLDER...`
+int BuildCommand(const std::vector<std::string>& args);
 // `zuv check DIR [--key N] [-q]`
 int CheckCommand(const std::vector<std::string>& args);
 // `zuv pack -o DIR [--base NAME] [--segment-size BYTES] [--method M] [--key N] FILE|FOLDER...`
 int PackCommand(const std::vector<std::string>& args);
 
 // ---- shared by the subcommands (cmd_support.cpp) --------------------------------------
+
+// The zuv program as it was started (argv[0]); main sets it.
+const std::string& ProgramPath();
+void SetProgramPath(const std::string& path);
 
 // What a PATH argument names: a container archive, or a segment set (its folder and base name).
 struct Source {

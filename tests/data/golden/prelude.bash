@@ -18,3 +18,9 @@ damage() {
   byte=$(od -An -tu1 -j "$2" -N1 "$1" | tr -d ' ')
   printf "$(printf '\\%03o' $((255 - byte)))" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
 }
+
+# make_setup: a folder setup/ holding a stand-in install.exe, for zuv build --setup.
+make_setup() {
+  mkdir -p setup
+  printf 'MZ' >setup/install.exe
+}
