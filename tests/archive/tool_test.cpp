@@ -85,7 +85,7 @@ TEST_F(ToolTest, HelpVersionAndUsageErrors) {
     EXPECT_EQ(Zuv(""), 2);
     EXPECT_EQ(Zuv("frobnicate"), 2);
     EXPECT_EQ(Zuv("list"), 2);
-    EXPECT_EQ(Zuv("extract a b"), 2);
+    EXPECT_EQ(Zuv("extract a --frobnicate"), 2);
     EXPECT_EQ(Zuv("test x --key zz"), 2);
     EXPECT_EQ(Zuv("pack in"), 2);
     EXPECT_EQ(Zuv("pack -o set --method zip in"), 2);
@@ -142,7 +142,9 @@ TEST_F(ToolTest, DamageIsFoundByTest) {
     seg[seg.size() / 2] ^= 0x55;
     Write(dir / "set" / "disk.002", seg);
     EXPECT_EQ(Zuv("test set"), 1);
-    EXPECT_EQ(err, "zuv: Bad checksum during expansion -- data may be invalid\n");
+    // The damaged entry is named with its archive and where it starts in it.
+    EXPECT_EQ(err, "zuv: damaged entry \"setup.txt\" (archive 1, *.*, entry at offset 21): Bad checksum during "
+                   "expansion -- data may be invalid\n");
 }
 
 // Without a terminal a missing or wrong segment ends the run, and the message names the
@@ -227,7 +229,7 @@ TEST_F(ToolTest, BaseNameComesFromTheSegmentFile) {
     ASSERT_EQ(Zuv("extract set/data.001 -d out"), 0) << err;
     EXPECT_EQ(Slurp(dir / "out" / "setup.txt"), Slurp(dir / "in" / "setup.txt"));
     EXPECT_EQ(Zuv("list set"), 1);  // a folder is read as disk.001, disk.002, ...
-    EXPECT_EQ(err, "zuv: no disk.001 in set\n");
+    EXPECT_EQ(err, "zuv: no disk.001 in \"set\"\n");
 }
 
 // The set `zuv pack` makes is read the way the setup program reads it: base name "disk",

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace zuv::tool::testing {
 
@@ -37,6 +38,9 @@ protected:
     void Write(const fs::path& p, const std::string& content) {
         fs::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary) << content;
+    }
+    void Write(const fs::path& p, const std::vector<uint8_t>& content) {
+        Write(p, std::string(content.begin(), content.end()));
     }
     // Bytes that no method makes smaller.
     static std::string Noise(size_t size, uint32_t seed) {

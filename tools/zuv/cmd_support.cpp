@@ -1,4 +1,5 @@
 // Pieces the subcommands share: what PATH names, the terminal prompts, messages, progress.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -115,34 +116,37 @@ bool ResolveSource(const std::string& path, Source& source, std::string& error) 
     source = Source{};
     source.path = path;
     if (fs::is_directory(p, ec)) {
-        source.isSet = true;
-        source.dir = path;
-        source.base = "disk";
-        if (!fs::is_regular_file(p / "disk.001", ec)) {
-            error = "no disk.001 in " + path;
-            return false;
+        // disk.001 in any case: the setup's file system does not tell DISK.001 from disk.001.
+        for (auto it = fs::directory_iterator(p, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+            std::string name = it->path().filename().string();
+            if (common::Upper(name) == "DISK.001" && it->is_regular_file(ec)) {
+                source.isSet = true;
+                source.dir = path;
+                source.base = name.substr(0, 4);
+                return true;
+            }
         }
-        return true;
+        error = "no disk.001 in \"" + path + "\"";
+        return false;
     }
-    if (!fs::is_regular_file(p, ec)) {
-        error = "cannot open " + path;
+    errno = 0;
+    FILE* f = fs::is_regular_file(p, ec) ? std::fopen(path.c_str(), "rb") : nullptr;
+    if (!f) {
+        std::string reason = fs::exists(p, ec) ? (errno ? std::strerror(errno) : "not a file or folder")
+                                               : std::strerror(ENOENT);
+        error = "cannot open \"" + path + "\": " + reason;
         return false;
     }
     char id[4] = {};
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        size_t got = std::fread(id, 1, 4, f);
-        std::fclose(f);
-        if (got == 4 && std::memcmp(id, "SSeg", 4) == 0) {
-            source.isSet = true;
-            fs::path parent = p.parent_path();
-            source.dir = parent.empty() ? std::string(".") : parent.string();
-            source.base = p.stem().string();
-            return true;
-        }
-        return true;  // a container archive
+    size_t got = std::fread(id, 1, 4, f);
+    std::fclose(f);
+    if (got == 4 && std::memcmp(id, "SSeg", 4) == 0) {
+        source.isSet = true;
+        fs::path parent = p.parent_path();
+        source.dir = parent.empty() ? std::string(".") : parent.string();
+        source.base = p.stem().string();
     }
-    error = "cannot open " + path;
-    return false;
+    return true;  // a segment, or a container archive
 }
 
 bool ParseKey(const std::string& text, int32_t& key) {

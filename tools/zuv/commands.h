@@ -5,6 +5,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ bool ResolveSource(const std::string& path, Source& source, std::string& error);
 // The platform the tool runs on: the host's.
 class ToolPlatform;
 std::unique_ptr<platform::Platform> MakeToolPlatform();
+
+// Ends a run whose failure has been reported already (exit status 1, nothing more said).
+struct AlreadyReported : std::runtime_error {
+    AlreadyReported() : std::runtime_error("already reported") {}
+};
 
 // One-line messages on stderr.
 int Fail(const std::string& message, int status = kExitBadData);
