@@ -190,8 +190,13 @@ TEST_F(ToolTest, ContainerArchivesDirectly) {
     EXPECT_EQ(Slurp(dir / "x" / "dir" / "inner.txt"), "inner");
     EXPECT_EQ(Slurp(dir / "x" / "top.txt"), "top");
     Write(dir / "junk.arc", "this is not an archive at all, not at all");
+    // The reader's message, with the file it is about; a file too short for a header as well.
     EXPECT_EQ(Zuv("test junk.arc"), 1);
-    EXPECT_EQ(err, "zuv: Can't recognize compressed file header\n");
+    EXPECT_EQ(err, "zuv: \"junk.arc\": Can't recognize compressed file header (it is neither a segment of a set nor an "
+                   "archive)\n");
+    Write(dir / "tiny.arc", "hi\n");
+    EXPECT_EQ(Zuv("list tiny.arc"), 1);
+    EXPECT_EQ(out, "");
 }
 
 TEST_F(ToolTest, NamesOutsideTheFolderAreRefused) {

@@ -1,6 +1,8 @@
 // `zuv check DIR`: loads install.cfg with the setup program's own loader, reads the set beside
 // it and says, line by line, what the setup will do wrong on the user's machine.
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -9,6 +11,7 @@
 #include "archive/segment.h"
 #include "check.h"
 #include "commands.h"
+#include "entry_walker.h"
 #include "common/ini_reader.h"
 #include "common/routines.h"
 #include "shell/main_setup.h"
@@ -204,10 +207,28 @@ SetContents ReadSet(platform::Platform& platform, const std::string& dir, int32_
                 }
         };
         reader.OnCheckFile = [](std::string& target, archive::TCProcessMode) { target.clear(); };
-        reader.OnSegAfterArchive = [&](archive::TSegArcHeader, const std::string&) {
-            archive::TCompress tester(platform);
+        reader.OnSegAfterArchive = [&](archive::TSegArcHeader header, const std::string& templ) {
+            // Every entry is tested; the first damaged one is named.
+            class Discard : public common::Stream {
+            public:
+                uint32_t Read(void*, uint32_t) override { return 0; }
+                uint32_t Write(const void*, uint32_t count) override { return count; }
+                bool Seek(uint64_t) override { return true; }
+                uint64_t Position() override { return 0; }
+                uint64_t Size() override { return 0; }
+            } discard;
+            EntryWalker tester(platform);
             tester.SetKey(key);
-            tester.TestArchiveFile(reader.TempArchivePath);
+            std::string damaged;
+            tester.Walk(
+                reader.TempArchivePath, false, [&](const EntryWalker::Entry&) { return &discard; },
+                [&](const EntryWalker::Entry& entry, const EntryWalker::Failure* failure) {
+                    if (failure && damaged.empty())
+                        damaged = "entry \"" + entry.name + "\" of archive " +
+                                  std::to_string(header.SequenceNumber() + 1) + ", " + templ + ", at offset " +
+                                  std::to_string(entry.offset) + ": " + failure->what;
+                });
+            if (!damaged.empty()) throw std::runtime_error(damaged);
         };
         reader.ExpandSet();
         set.sound = true;
@@ -745,7 +766,9 @@ int CheckCommand(const std::vector<std::string>& args) {
     }
     if (dir.empty()) return UsageError("DIR is missing");
     std::error_code ec;
-    if (!fs::is_directory(dir, ec)) return Fail("cannot check \"" + dir + "\": it is not a folder");
+    if (!fs::is_directory(dir, ec))
+        return Fail("cannot check \"" + dir + "\": " +
+                    (fs::exists(dir, ec) ? std::string("it is not a folder") : std::strerror(ENOENT)));
     auto platform = MakeToolPlatform();
     CheckReport report = CheckFolder(*platform, dir, key);
     PrintReport(report, stdout, quiet);

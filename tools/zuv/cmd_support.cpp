@@ -137,16 +137,19 @@ bool ResolveSource(const std::string& path, Source& source, std::string& error) 
         error = "cannot open \"" + path + "\": " + reason;
         return false;
     }
-    char id[4] = {};
-    size_t got = std::fread(id, 1, 4, f);
+    char id[5] = {};
+    size_t got = std::fread(id, 1, 5, f);
     std::fclose(f);
-    if (got == 4 && std::memcmp(id, "SSeg", 4) == 0) {
+    if (got >= 4 && std::memcmp(id, "SSeg", 4) == 0) {
         source.isSet = true;
         fs::path parent = p.parent_path();
         source.dir = parent.empty() ? std::string(".") : parent.string();
         source.base = p.stem().string();
+        return true;
     }
-    return true;  // a segment, or a container archive
+    if (got == 5 && std::memcmp(id, archive::kArchiveSignature, 5) == 0) return true;  // a container archive
+    error = "\"" + path + "\": " + archive::EInvalidHeader().what() + " (it is neither a segment of a set nor an archive)";
+    return false;
 }
 
 bool ParseKey(const std::string& text, int32_t& key) {

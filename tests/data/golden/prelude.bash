@@ -24,3 +24,10 @@ make_setup() {
   mkdir -p setup
   printf 'MZ' >setup/install.exe
 }
+
+# make_product: a copy of the shared product in product/, every file dated 2001-02-03 04:05
+# (local time), so that listings do not depend on the checkout.
+make_product() {
+  cp -r "$GOLDEN/product" product
+  find product -exec touch -d "2001-02-03 04:05" {} +
+}
