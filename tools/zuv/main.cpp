@@ -5,10 +5,7 @@
 #include <vector>
 
 #include "commands.h"
-
-#ifndef ZUV_VERSION
-#define ZUV_VERSION "unknown"
-#endif
+#include "zuv_version.h"
 
 namespace {
 
@@ -61,7 +58,7 @@ int main(int argc, char** argv) {
         return zuv::tool::kExitOk;
     }
     if (command == "--version") {
-        std::printf("zuv %s\n", ZUV_VERSION);
+        std::printf("zuv %s\n", ZUV_VERSION_TEXT);
         return zuv::tool::kExitOk;
     }
     if (command == "codec") return zuv::tool::CodecCommand(args);
