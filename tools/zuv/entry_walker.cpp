@@ -1,6 +1,8 @@
 // The entry-at-a-time walk of a container archive (see entry_walker.h).
 #include "entry_walker.h"
 
+#include <algorithm>
+
 #include "archive/buffered_file.h"
 #include "common/exception.h"
 
@@ -66,7 +68,7 @@ int EntryWalker::Walk(const std::string& path, bool stopAtTotal,
                 }
             }
             if (entry.header.ExpandedSize < 0 || sink.written != uint64_t(entry.header.ExpandedSize) ||
-                stream.Position() != dataStart + uint64_t(entry.header.CompressedSize))
+                stream.Position() != dataStart + uint64_t(std::max<int32_t>(entry.header.CompressedSize, 0)))
                 throw archive::EBadChecksum();
             ++count;
             done(entry, nullptr);
