@@ -148,7 +148,7 @@ void TSegCompress::OpenSegment(uint16_t n) {
             message = "Unable to locate \"" + SegName + "\" on this segment!" + kCorrect;
         }
         int answer = platform_.Ask(message, "Error", platform::BoxIcon::kError, {"OK", "Cancel"});
-        if (answer == 1) {
+        if (answer != 0) {  // Cancel, or the box closed without an answer
             SegAbort = true;
             Abort();
         }

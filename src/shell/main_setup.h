@@ -86,6 +86,7 @@ private:
     ShellState state_;
     LoadedScript script_;
     bool startFailed_ = false;
+    bool wizardShown_ = false;
 };
 
 // Deletes every file directly inside `dir` and tries to remove it; subdirectories, files in

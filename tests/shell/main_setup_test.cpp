@@ -215,6 +215,7 @@ TEST_F(MainSetupTest, StagesRunOnceAndTheWizardOnlyWhenNotCancelled) {
 
 TEST_F(MainSetupTest, EndingRebootRestartsWithThePrivilege) {
     Start("");
+    setup.Timer1Timer();  // the stages ran and the wizard kept the preset restart
     setup.FormClose();
     ASSERT_EQ(fake.ShownTexts().size(), 1u);
     EXPECT_EQ(fake.shown[0].text, "Tolvane is about to RE-BOOT your PC\r\rPlease Remove any floppies from drive.\r\r"
@@ -227,6 +228,7 @@ TEST_F(MainSetupTest, EndingRebootRestartsWithThePrivilege) {
 
 TEST_F(MainSetupTest, EndingCancelledCompletedAndLaunched) {
     Start("[Setup - Main]\nHeader=\nShow Re-Boot=0\n");
+    setup.Timer1Timer();
     setup.State().Cancelled = true;
     setup.FormClose();
     EXPECT_EQ(fake.ShownTexts(), std::vector<std::string>{"Your installation was canceled!"});
@@ -247,6 +249,20 @@ TEST_F(MainSetupTest, EndingCancelledCompletedAndLaunched) {
     setup.FormClose();
     ASSERT_EQ(fake.shown.size(), 1u);
     EXPECT_EQ(fake.shown[0].text.find("has be completed"), std::string::npos);
+}
+
+// Alt+F4 on the background during its one-second wait: no stage has run and the user chose
+// no ending, so the preset restart is not carried out and the setup ends as cancelled.
+TEST_F(MainSetupTest, ACloseBeforeTheWizardRanCountsAsACancellation) {
+    Start("");
+    ASSERT_TRUE(choice.checked[2]);
+    setup.FormClose();
+    EXPECT_EQ(fake.ShownTexts(), std::vector<std::string>{"Your installation was canceled!"});
+    EXPECT_TRUE(fake.exits.empty());
+    EXPECT_TRUE(fake.privileges.empty());
+    EXPECT_FALSE(choice.checked[2]);
+    EXPECT_TRUE(setup.State().Cancelled);
+    EXPECT_TRUE(stages.runs.empty());
 }
 
 TEST_F(MainSetupTest, ShutDownEmptiesTempDirAndTheParameterDirectory) {

@@ -7,9 +7,11 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "common/ini_reader.h"
 #include "common/routines.h"
@@ -115,6 +117,80 @@ TEST(Win32Platform, RegistryProfileAndFiles) {
     EXPECT_TRUE(found);
     EXPECT_FALSE(p.ShortPath(dir + "\\data.bin").empty());
     EXPECT_EQ(zuv::common::GetShortName(p, dir + "\\nothing.txt"), dir + "\\nothing.txt");
+}
+
+// A user's hand on a question box: waits for the box from another thread, notes the buttons
+// it shows, then presses one of them or closes the box.
+enum class Act { kPress, kEscape, kCloseBox };
+
+struct Hand {
+    std::vector<std::string> seen;  // the visible buttons' captions, left to right
+    std::thread thread;
+    Hand(const char* caption, Act act, const std::string& button) {
+        thread = std::thread([this, caption, act, button] {
+            HWND box = nullptr;
+            for (int i = 0; i < 200 && !(box = FindWindowA("#32770", caption)); ++i) Sleep(50);
+            if (!box) return;
+            Sleep(300);  // the box has been dressed when it was activated
+            std::vector<std::pair<LONG, HWND>> buttons;
+            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                char cls[32] = {};
+                GetClassNameA(c, cls, sizeof cls);
+                if (_stricmp(cls, "Button") != 0 || !IsWindowVisible(c)) continue;
+                RECT r;
+                GetWindowRect(c, &r);
+                buttons.emplace_back(r.left, c);
+            }
+            std::sort(buttons.begin(), buttons.end());
+            for (const auto& b : buttons) {
+                char text[64] = {};
+                GetWindowTextA(b.second, text, sizeof text);
+                seen.push_back(text);
+                if (act == Act::kPress && button == text) PostMessageA(b.second, BM_CLICK, 0, 0);
+            }
+            if (act == Act::kEscape) PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
+            if (act == Act::kCloseBox) PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+        });
+    }
+    // The buttons seen, once the hand has done its part.
+    const std::vector<std::string>& Seen() {
+        if (thread.joinable()) thread.join();
+        return seen;
+    }
+    ~Hand() {
+        if (thread.joinable()) thread.join();
+    }
+};
+
+// Each button answers with its own index; Escape and the close box press none of them, so
+// "&Abort" (the last button, where a plain OK/Cancel box would put its Cancel) is only ever
+// an answer when it was pressed.
+TEST(Win32Platform, QuestionBoxTellsAButtonFromAClose) {
+    const std::vector<std::string> abort{"&No", "&Abort"}, retry{"OK", "Cancel"}, ok{"OK"};
+    const struct {
+        const std::vector<std::string>* buttons;
+        Act act;
+        const char* button;
+        int answer;
+    } cases[] = {
+        {&abort, Act::kPress, "&No", 0},
+        {&abort, Act::kPress, "&Abort", 1},
+        {&abort, Act::kEscape, "", zuv::platform::kBoxClosed},
+        {&abort, Act::kCloseBox, "", zuv::platform::kBoxClosed},
+        {&retry, Act::kPress, "Cancel", 1},
+        {&retry, Act::kCloseBox, "", zuv::platform::kBoxClosed},
+        {&ok, Act::kPress, "OK", 0},
+        {&ok, Act::kEscape, "", zuv::platform::kBoxClosed},
+    };
+    Win32Platform p({});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.button) + " of " + std::to_string(c.buttons->size()) + " act " +
+                     std::to_string(int(c.act)));
+        Hand hand("Question test", c.act, c.button);
+        const int answer = p.Ask("Go on?", "Question test", zuv::platform::BoxIcon::kWarning, *c.buttons);
+        EXPECT_EQ(answer, c.answer);
+        EXPECT_EQ(hand.Seen(), *c.buttons);  // the extra Cancel is never shown
+    }
 }
 
 TEST(Win32Platform, ShellLinkIsSavedAndReadsBack) {
