@@ -187,6 +187,35 @@ TEST(IniReader, ReadingRules) {
     EXPECT_EQ(ini.ReadSection("Sec"), (std::vector<std::string>{"Key One", "single", "half", "long"}));
 }
 
+// Malformed lines read as the system's profile reader reads them.
+TEST(IniReader, MalformedLinesReadAsTheSystemReadsThem) {
+    using std::string_literals::operator""s;
+    const struct {
+        std::string text;
+        const char* section;
+        std::vector<std::string> keys;                            // the listing
+        std::vector<std::pair<const char*, const char*>> values;  // key, value read
+    } cases[] = {
+        // A header without "]" is no section: what follows stays in the section before,
+        // and a "[" line with "=" is an entry of it.
+        {"[A]\nk1=one\n[B\nk2=two\n[C=x\n", "A", {"k1", "k2", "[C"}, {{"k2", "two"}, {"[C", "x"}}},
+        {"[A]\n[B\nk2=two\n", "B", {}, {{"k2", "<default>"}}},
+        {"[A] junk\nk1=one\n[B]]\nk2=two\n", "B]", {"k2"}, {{"k2", "two"}}},
+        // An entry with an empty name ends the listing; its value can still be read.
+        {"[A]\nk1=one\n =nameless\nk2=two\n", "A", {"k1"}, {{"", "nameless"}, {"k2", "two"}}},
+        // A NUL byte ends a name or a value; the quotes are judged on what is left.
+        {"[A\0B]\nk1=ab\0cd\nk2=\"q\0\"\nk3=x \0 y\nk\0k=v\n"s, " a ", {"k1", "k2", "k3", "k"},
+         {{"k1", "ab"}, {"k2", "\"q"}, {"k3", "x "}, {"k", "v"}}},
+        // A UTF-8 byte-order mark does not hide the first section.
+        {"\xEF\xBB\xBF[A]\r\nk1=one\r\n", "A", {"k1"}, {{"k1", "one"}}},
+    };
+    for (const auto& c : cases) {
+        common::IniFile ini(c.text);
+        EXPECT_EQ(ini.ReadSection(c.section), c.keys) << c.text;
+        for (const auto& [key, value] : c.values) EXPECT_EQ(ini.ReadString(c.section, key, "<default>"), value) << c.text;
+    }
+}
+
 TEST(IniReader, KeyListingStopsAtItsBuffer) {
     std::string text = "[L]\n";
     // 1000 names of 9 characters take 10 bytes each; 819 fit whole in 8190 bytes.

@@ -86,6 +86,43 @@ TEST(IniReaderAgreesWithWindows, OnTrickyFiles) {
     EXPECT_EQ(zuv::common::IniFile(big).ReadSection("L"), ProfileKeys(dir + "\\big.ini", "L"));
 }
 
+// Malformed scripts read as the system reads them: a header without "]" is no section, an
+// entry with an empty key ends the key listing, a NUL byte ends a value, and a UTF-8
+// byte-order mark before the first section is passed over.
+TEST(IniReaderAgreesWithWindows, OnMalformedFiles) {
+    using std::string_literals::operator""s;
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"open header", "[A]\r\nk1=one\r\n[B\r\nk2=two\r\n[C=x\r\nk3=three\r\n[B]\r\nk4=four\r\n"},
+        {"open header first", "[B\r\nk1=one\r\n[A]\r\nk2=two\r\n"},
+        {"empty key", "[A]\r\nk1=one\r\n=nameless\r\n  = blank\r\nk2=two\r\n[B]\r\n=first\r\nk3=three\r\n"},
+        {"nul in value", "[A]\r\nk1=ab\0cd\r\nk2=\"q\0\"\r\nk3=x \0 y\r\nk4=\0\r\nk\0k=v\r\nk5=five\r\n"s},
+        {"nul in header", "[A\0B]\r\nk1=one\r\n[C]\r\nk2=two\r\n"s},
+        {"byte-order mark", "\xEF\xBB\xBF[A]\r\nk1=one\r\n[B]\r\nk2=two\r\n"},
+        {"byte-order mark before an entry", "\xEF\xBB\xBFk0=zero\r\n[A]\r\nk1=one\r\n"},
+        {"no equals sign", "[A]\r\nalone\r\nk1=one\r\n;comment\r\n[B]\r\n"},
+        {"text after the bracket", "[A] junk\r\nk1=one\r\n[B]]\r\nk2=two\r\n[[C]\r\nk3=three\r\n"},
+    };
+    const char* sections[] = {"A", "B", " B\r", "B]", "C", "[C", "[B"};
+    const char* keys[] = {"k0", "k1", "k2", "k3", "k4", "k5", "", "k", "alone", "[C", "[B"};
+    std::string dir = TempDir();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string file = dir + "\\malformed.ini";
+        Write(file, c.text);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());  // no cached copy
+        zuv::common::IniFile ini(c.text);
+        for (const char* section : sections) {
+            EXPECT_EQ(ini.ReadSection(section), ProfileKeys(file, section)) << section;
+            for (const char* key : keys)
+                EXPECT_EQ(ini.ReadString(section, key, "<default>"), Profile(file, section, key))
+                    << "[" << section << "] " << key;
+        }
+    }
+}
+
 TEST(Win32Platform, RegistryProfileAndFiles) {
     Win32Platform p({});
     const std::string key = "Software\\ZUV Test\\Sub";
