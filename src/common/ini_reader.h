@@ -4,7 +4,8 @@
 //  - "[name]" starts a section (the name runs to the line's last "]"); a line starting
 //    with "[" but holding no "]" is no section header, just an ordinary line; key=value
 //    lines inside a section are entries; section and key names are compared without regard
-//    to case (blanks around a name asked for a value are ignored, not so for a listing); the first of several equal names wins.
+//    to case, and the first of several equal names wins. Blanks around a name asked for a
+//    value are ignored; a section is listed only under its exact name.
 //  - A UTF-8 byte-order mark at the start of the file is passed over.
 //  - Names and values end at a NUL byte, as the C strings the system hands out do.
 //  - Blanks around the key and the value are removed; a value enclosed in one pair of

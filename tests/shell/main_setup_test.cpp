@@ -204,7 +204,7 @@ TEST(IniReader, MalformedLinesReadAsTheSystemReadsThem) {
         // An entry with an empty name ends the listing; its value can still be read.
         {"[A]\nk1=one\n =nameless\nk2=two\n", "A", {"k1"}, {{"", "nameless"}, {"k2", "two"}}},
         // A NUL byte ends a name or a value; the quotes are judged on what is left.
-        {"[A\0B]\nk1=ab\0cd\nk2=\"q\0\"\nk3=x \0 y\nk\0k=v\n"s, " a ", {"k1", "k2", "k3", "k"},
+        {"[A\0B]\nk1=ab\0cd\nk2=\"q\0\"\nk3=x \0 y\nk\0k=v\n"s, "a", {"k1", "k2", "k3", "k"},
          {{"k1", "ab"}, {"k2", "\"q"}, {"k3", "x "}, {"k", "v"}}},
         // A UTF-8 byte-order mark does not hide the first section.
         {"\xEF\xBB\xBF[A]\r\nk1=one\r\n", "A", {"k1"}, {{"k1", "one"}}},
