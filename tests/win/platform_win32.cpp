@@ -156,35 +156,49 @@ TEST(Win32Platform, RegistryProfileAndFiles) {
     EXPECT_EQ(zuv::common::GetShortName(p, dir + "\\nothing.txt"), dir + "\\nothing.txt");
 }
 
-// A user's hand on a question box: waits for the box from another thread, notes the buttons
-// it shows, then presses one of them or closes the box.
+// A user's hand on a question box: waits from another thread until the box shows the
+// buttons expected (it is dressed as it becomes active, so the captions settle a moment after
+// it appears; what it showed last is kept), then presses one of them or closes the box.
 enum class Act { kPress, kEscape, kCloseBox };
+
+std::vector<std::pair<std::string, HWND>> VisibleButtons(HWND box) {
+    std::vector<std::pair<LONG, HWND>> found;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        GetClassNameA(c, cls, sizeof cls);
+        if (_stricmp(cls, "Button") != 0 || !IsWindowVisible(c)) continue;
+        RECT r;
+        GetWindowRect(c, &r);
+        found.emplace_back(r.left, c);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::pair<std::string, HWND>> buttons;
+    for (const auto& f : found) {
+        char text[64] = {};
+        GetWindowTextA(f.second, text, sizeof text);
+        buttons.emplace_back(text, f.second);
+    }
+    return buttons;
+}
 
 struct Hand {
     std::vector<std::string> seen;  // the visible buttons' captions, left to right
     std::thread thread;
-    Hand(const char* caption, Act act, const std::string& button) {
-        thread = std::thread([this, caption, act, button] {
+    Hand(const char* caption, const std::vector<std::string>& expected, Act act, const std::string& button) {
+        thread = std::thread([this, caption, expected, act, button] {
             HWND box = nullptr;
             for (int i = 0; i < 200 && !(box = FindWindowA("#32770", caption)); ++i) Sleep(50);
             if (!box) return;
-            Sleep(300);  // the box has been dressed when it was activated
-            std::vector<std::pair<LONG, HWND>> buttons;
-            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-                char cls[32] = {};
-                GetClassNameA(c, cls, sizeof cls);
-                if (_stricmp(cls, "Button") != 0 || !IsWindowVisible(c)) continue;
-                RECT r;
-                GetWindowRect(c, &r);
-                buttons.emplace_back(r.left, c);
+            std::vector<std::pair<std::string, HWND>> buttons;
+            for (int i = 0; i < 100; ++i, Sleep(50)) {
+                buttons = VisibleButtons(box);
+                seen.clear();
+                for (const auto& b : buttons) seen.push_back(b.first);
+                if (seen == expected && IsWindowEnabled(box)) break;
             }
-            std::sort(buttons.begin(), buttons.end());
-            for (const auto& b : buttons) {
-                char text[64] = {};
-                GetWindowTextA(b.second, text, sizeof text);
-                seen.push_back(text);
-                if (act == Act::kPress && button == text) PostMessageA(b.second, BM_CLICK, 0, 0);
-            }
+            Sleep(100);
+            for (const auto& b : buttons)
+                if (act == Act::kPress && button == b.first) PostMessageA(b.second, BM_CLICK, 0, 0);
             if (act == Act::kEscape) PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
             if (act == Act::kCloseBox) PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
         });
@@ -223,7 +237,7 @@ TEST(Win32Platform, QuestionBoxTellsAButtonFromAClose) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.button) + " of " + std::to_string(c.buttons->size()) + " act " +
                      std::to_string(int(c.act)));
-        Hand hand("Question test", c.act, c.button);
+        Hand hand("Question test", *c.buttons, c.act, c.button);
         const int answer = p.Ask("Go on?", "Question test", zuv::platform::BoxIcon::kWarning, *c.buttons);
         EXPECT_EQ(answer, c.answer);
         EXPECT_EQ(hand.Seen(), *c.buttons);  // the extra Cancel is never shown
