@@ -114,7 +114,7 @@ bool TSegCompress::AskForSegment(TSegPrompt& prompt) {
             prompt.Directory = value;
         } else {
             int answer = platform_.Ask(prompt.Text, prompt.Caption, platform::BoxIcon::kError, {"OK", "Cancel"});
-            prompt.Answer = answer == 1 ? paCancel : paOK;
+            prompt.Answer = answer == 0 ? paOK : paCancel;  // Cancel, or the box closed without an answer
         }
     }
     return prompt.Answer == paOK;

@@ -90,6 +90,9 @@ struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
 };
 
+// The answer of a question box closed without pressing any of its buttons.
+constexpr int kBoxClosed = -1;
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -175,8 +178,9 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // Error box for a failure (caption of the system's choosing, OK only).
     virtual void ShowError(const std::string& text) = 0;
-    // A question box with the given buttons in order; returns the index of the
-    // button pressed (closing the box counts as the last button).
+    // A question box with the given buttons in order; returns the index of the button
+    // pressed, or kBoxClosed when the box was closed without one (Escape, its close box).
+    // Callers decide what a close means; it is never taken for one of the buttons.
     virtual int Ask(const std::string& text, const std::string& caption, BoxIcon icon,
                     const std::vector<std::string>& buttons) = 0;
     // Input box with one edit line (at most 255 characters) pre-filled with `value`;

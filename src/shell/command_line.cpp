@@ -59,6 +59,14 @@ bool ValueSwitch(const std::string& upper, const char* name) {
 
 }  // namespace
 
+std::vector<std::string> CommandLineParams(const std::string& commandLine) {
+    std::vector<std::string> params;
+    const std::vector<Word> words = SplitWords(commandLine);
+    for (size_t i = 1; i < words.size(); ++i)
+        if (!words[i].text.empty()) params.push_back(words[i].text);  // "" alone is no parameter
+    return params;
+}
+
 CommandLine ParseCommandLine(const std::string& raw) {
     CommandLine line;
     std::vector<Word> words = SplitWords(raw);

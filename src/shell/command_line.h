@@ -36,6 +36,10 @@ struct CommandLine {
 // ignored, as they always were. Throws nothing.
 CommandLine ParseCommandLine(const std::string& raw);
 
+// The parameters after the program name, split by the same rule (quotes group and are
+// removed, a backslash is an ordinary character, an empty parameter is dropped). Throws nothing.
+std::vector<std::string> CommandLineParams(const std::string& commandLine);
+
 // The text of the message box that /? and /HELP show.
 extern const char* const kSwitchesHelp;
 // The message box naming an argument that is no switch of ours.

@@ -116,12 +116,20 @@ void TMainSetup::Timer1Timer() {
     stages_.RunPreparation();
     if (!state_.Cancelled) {
         state_.Log.Write("Stage: wizard");
+        wizardShown_ = true;
         stages_.RunWizard();
     }
     view_.Close();
 }
 
 void TMainSetup::FormClose() {
+    // Closed before the wizard has run (Alt+F4 on the background during its wait): the user
+    // has not chosen any ending, so the close counts as a cancellation, as the wizard's own
+    // close box does, and a restart preset by the script is not carried out.
+    if (!wizardShown_) {
+        state_.Cancelled = true;
+        wizard_.SetChoiceChecked(EndChoice::kReboot, false);
+    }
     std::string header = script_.Header.text;
     script_ = LoadedScript();
     script_.Header.text = header;  // message B reads the header control, which stays

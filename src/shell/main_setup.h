@@ -107,6 +107,7 @@ private:
     // Opens the log at /LOG= or in the user's temporary folder, named after `title`.
     void OpenLog(const std::string& title);
     void Finish(const RunFacts& facts);
+    bool wizardShown_ = false;
 };
 
 // Deletes every file directly inside `dir` and tries to remove it; subdirectories, files in

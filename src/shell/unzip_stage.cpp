@@ -170,7 +170,9 @@ void TUnzip::SegCompEZ1ShowProgress(int32_t& percentageDone) {
 }
 
 void TUnzip::FormClick() {
-    int answer = platform_.Ask("Abort Setup Process ?", "Warning", platform::BoxIcon::kWarning, {"&No", "&Abort"});
+    // Only "&Abort" aborts: "&No" and a box closed without an answer leave the run alone.
+    const int answer =
+        platform_.Ask("Abort Setup Process ?", "Warning", platform::BoxIcon::kWarning, {"&No", "&Abort"});
     if (answer != 1) return;
     state_.Log.Write("The user aborted the preparation");
     state_.Cancelled = true;

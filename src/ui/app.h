@@ -9,6 +9,7 @@
 #include "platform/win32/win32_platform.h"
 #include "shell/main_setup.h"
 #include "shell/unzip_stage.h"
+#include "ui/application_window.h"
 #include "ui/background_window.h"
 #include "ui/picture_panel.h"
 #include "ui/wizard_window.h"
@@ -51,6 +52,7 @@ private:
     HINSTANCE instance_;
     platform::Win32Platform& platform_;
     shell::SetExpander& expander_;
+    ApplicationWindow application_;
     BackgroundWindow background_;
     std::unique_ptr<PicturePanel> pictures_;
     WizardWindow wizardWindow_;

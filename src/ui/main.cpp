@@ -20,11 +20,10 @@ namespace {
 // The task-bar entry and the caption of every plain message box.
 constexpr const char* kApplicationTitle = "ZUV - Setup";
 
-std::vector<std::string> Parameters() {
-    std::vector<std::string> params;
-    for (int i = 1; i < __argc; ++i) params.emplace_back(__argv[i]);
-    return params;
-}
+// Parameter 1 names a directory exactly as it was written: the C runtime's reading would
+// take the final backslash of "C:\SET 1\" for an escaped quote, so the raw command line is
+// read by the program's own rule.
+std::vector<std::string> Parameters() { return zuv::shell::CommandLineParams(GetCommandLineA()); }
 
 int Run(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS |

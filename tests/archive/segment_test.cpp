@@ -252,6 +252,10 @@ TEST_F(SegmentTest, WrongSegmentNumberPromptsAndRetries) {
     fake.answers = {1};
     EXPECT_EQ(RunError(), "(TSegCompress) Operation aborted by user");
     EXPECT_TRUE(seg.SegAbort);
+    // So does closing the question without an answer.
+    fake.answers = {platform::kBoxClosed};
+    EXPECT_EQ(RunError(), "(TSegCompress) Operation aborted by user");
+    EXPECT_EQ(fake.answers.size(), 0u);
 }
 
 TEST_F(SegmentTest, ForeignFileFailsWithoutPrompt) {

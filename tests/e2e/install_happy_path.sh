@@ -53,5 +53,7 @@ grep -q "Greeting=Hello from ZUV Setup!" "$app/hello.ini" || fail "INI entry mis
 find "$c/windows" -iname "ZUV Hello.lnk" | grep -q . || fail "no shortcut"
 "$WINE" reg query 'HKLM\Software\ZUV Example\Hello' /v Path | tr -d '\r' | grep -qi "hello.exe" || fail "registry value missing"
 grep -qi "hello.exe" "$app/uninstall.cfg" || fail "the uninstall record does not list hello.exe"
-[ ! -d "$c/windows/Temp/z" ] || fail "TempDir was not cleaned"
+left=$(left_in_tempdir) || fail "cannot look into TempDir"
+[ -z "$left" ] || fail "TempDir still holds $(echo "$left" | sed 's|.*/||' | tr '\n' ' ')"
+[ -z "$(find "$c/windows" -mindepth 2 -maxdepth 2 -ipath "$c/windows/temp/z")" ] || fail "TempDir was not removed"
 echo "happy path ok"

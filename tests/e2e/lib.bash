@@ -80,3 +80,14 @@ wait_rc() {
   done
   cat "$rc"
 }
+
+# left_in_tempdir: prints every entry still inside the setup's TempDir, the Windows
+# directory's Temp\z (Wine names it windows/temp/z: found without regard to case); prints
+# nothing when the folder is gone or empty. Fails when the prefix has no windows/temp, so a
+# check built on it cannot pass by looking in the wrong place.
+left_in_tempdir() {
+  local temp
+  temp=$(find "$(wine_c)" -mindepth 2 -maxdepth 2 -ipath "$(wine_c)/windows/temp" -type d | head -n 1)
+  [ -n "$temp" ] || { echo "no windows/temp folder in $(wine_c)" >&2; return 1; }
+  find "$temp" -mindepth 1 -maxdepth 1 -iname z -type d -exec find {} -mindepth 1 \;
+}

@@ -22,6 +22,7 @@ drive wait "ZUV - Setup" 60 >/dev/null || fail "no closing message"
 if [[ "$(message_text)" == *"Error Expanding Files!!"* ]]; then expect_message "Error Expanding Files!!"; fi
 expect_message "Your installation was canceled!" 30
 drive gone "ZUV 32Bit Installer" 30 || fail "the setup did not end"
-[ ! -d "$(wine_c)/windows/Temp/z" ] || [ -z "$(ls "$(wine_c)/windows/Temp/z")" ] || fail "TempDir not emptied"
+left=$(left_in_tempdir) || fail "cannot look into TempDir"
+[ -z "$left" ] || fail "TempDir still holds $(echo "$left" | sed 's|.*/||' | tr '\n' ' ')"
 [ ! -d "$(wine_c)/Program Files/ZUV Hello" ] || fail "something was installed after the abort"
 echo "abort ok"

@@ -187,6 +187,35 @@ TEST(IniReader, ReadingRules) {
     EXPECT_EQ(ini.ReadSection("Sec"), (std::vector<std::string>{"Key One", "single", "half", "long"}));
 }
 
+// Malformed lines read as the system's profile reader reads them.
+TEST(IniReader, MalformedLinesReadAsTheSystemReadsThem) {
+    using std::string_literals::operator""s;
+    const struct {
+        std::string text;
+        const char* section;
+        std::vector<std::string> keys;                            // the listing
+        std::vector<std::pair<const char*, const char*>> values;  // key, value read
+    } cases[] = {
+        // A header without "]" is no section: what follows stays in the section before,
+        // and a "[" line with "=" is an entry of it.
+        {"[A]\nk1=one\n[B\nk2=two\n[C=x\n", "A", {"k1", "k2", "[C"}, {{"k2", "two"}, {"[C", "x"}}},
+        {"[A]\n[B\nk2=two\n", "B", {}, {{"k2", "<default>"}}},
+        {"[A] junk\nk1=one\n[B]]\nk2=two\n", "B]", {"k2"}, {{"k2", "two"}}},
+        // An entry with an empty name ends the listing; its value can still be read.
+        {"[A]\nk1=one\n =nameless\nk2=two\n", "A", {"k1"}, {{"", "nameless"}, {"k2", "two"}}},
+        // A NUL byte ends a name or a value; the quotes are judged on what is left.
+        {"[A\0B]\nk1=ab\0cd\nk2=\"q\0\"\nk3=x \0 y\nk\0k=v\n"s, "a", {"k1", "k2", "k3", "k"},
+         {{"k1", "ab"}, {"k2", "\"q"}, {"k3", "x "}, {"k", "v"}}},
+        // A UTF-8 byte-order mark does not hide the first section.
+        {"\xEF\xBB\xBF[A]\r\nk1=one\r\n", "A", {"k1"}, {{"k1", "one"}}},
+    };
+    for (const auto& c : cases) {
+        common::IniFile ini(c.text);
+        EXPECT_EQ(ini.ReadSection(c.section), c.keys) << c.text;
+        for (const auto& [key, value] : c.values) EXPECT_EQ(ini.ReadString(c.section, key, "<default>"), value) << c.text;
+    }
+}
+
 TEST(IniReader, KeyListingStopsAtItsBuffer) {
     std::string text = "[L]\n";
     // 1000 names of 9 characters take 10 bytes each; 819 fit whole in 8190 bytes.
@@ -215,6 +244,7 @@ TEST_F(MainSetupTest, StagesRunOnceAndTheWizardOnlyWhenNotCancelled) {
 
 TEST_F(MainSetupTest, EndingRebootRestartsWithThePrivilege) {
     Start("");
+    setup.Timer1Timer();  // the stages ran and the wizard kept the preset restart
     setup.FormClose();
     ASSERT_EQ(fake.ShownTexts().size(), 1u);
     EXPECT_EQ(fake.shown[0].text, "Tolvane is about to RE-BOOT your PC\r\rPlease Remove any floppies from drive.\r\r"
@@ -227,6 +257,7 @@ TEST_F(MainSetupTest, EndingRebootRestartsWithThePrivilege) {
 
 TEST_F(MainSetupTest, EndingCancelledCompletedAndLaunched) {
     Start("[Setup - Main]\nHeader=\nShow Re-Boot=0\n");
+    setup.Timer1Timer();
     setup.State().Cancelled = true;
     setup.FormClose();
     EXPECT_EQ(fake.ShownTexts(), std::vector<std::string>{"Your installation was canceled!"});
@@ -247,6 +278,20 @@ TEST_F(MainSetupTest, EndingCancelledCompletedAndLaunched) {
     setup.FormClose();
     ASSERT_EQ(fake.shown.size(), 1u);
     EXPECT_EQ(fake.shown[0].text.find("has be completed"), std::string::npos);
+}
+
+// Alt+F4 on the background during its one-second wait: no stage has run and the user chose
+// no ending, so the preset restart is not carried out and the setup ends as cancelled.
+TEST_F(MainSetupTest, ACloseBeforeTheWizardRanCountsAsACancellation) {
+    Start("");
+    ASSERT_TRUE(choice.checked[2]);
+    setup.FormClose();
+    EXPECT_EQ(fake.ShownTexts(), std::vector<std::string>{"Your installation was canceled!"});
+    EXPECT_TRUE(fake.exits.empty());
+    EXPECT_TRUE(fake.privileges.empty());
+    EXPECT_FALSE(choice.checked[2]);
+    EXPECT_TRUE(setup.State().Cancelled);
+    EXPECT_TRUE(stages.runs.empty());
 }
 
 TEST_F(MainSetupTest, ShutDownEmptiesTempDirAndTheParameterDirectory) {

@@ -110,8 +110,9 @@ public:
         int answer = -1;
     };
     std::vector<Shown> shown;
-    // Answers to question boxes, taken in order; when empty, `onAsk` decides, and without it
-    // the last button (the cancelling one) is pressed.
+    // Answers to question boxes, taken in order: a button's index, or kBoxClosed for a box
+    // the user closes (Escape, the close box), which presses none of its buttons. When
+    // empty, `onAsk` decides, and without it the box is closed.
     std::deque<int> answers;
     std::function<int(const Shown&)> onAsk;
     // Answers to input boxes in order: a text for OK, nullopt for Cancel; empty means Cancel.

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/host.h"
@@ -70,17 +71,50 @@ std::wstring Widen(const std::string& text) {
 }
 
 // ---- question boxes with the program's own button texts ---------------------------------
+//
+// A message box answers Escape and its close box with IDCANCEL. So that a close is never
+// taken for one of the program's buttons, the box is made with one button more than asked
+// for, a Cancel that is hidden (OK + Cancel for one button, Yes + No + Cancel for two): the
+// shown buttons carry the program's texts, and IDCANCEL means the box was closed. Three
+// buttons take Abort + Retry + Ignore, a box that cannot be closed at all.
 
-thread_local const std::vector<std::string>* tButtons = nullptr;
+struct AskBox {
+    const std::vector<std::string>* buttons = nullptr;
+    int ids[3] = {};
+    int shown = 0;
+    bool hiddenCancel = false;
+};
+thread_local AskBox* tBox = nullptr;
 thread_local HHOOK tHook = nullptr;
-thread_local int tButtonIds[3];
+
+// Renames the shown buttons, hides the extra Cancel and centres the rest where all stood.
+void DressBox(HWND box, const AskBox& ask) {
+    for (int i = 0; i < ask.shown; ++i) SetDlgItemTextA(box, ask.ids[i], (*ask.buttons)[i].c_str());
+    if (!ask.hiddenCancel) return;
+    HWND cancel = GetDlgItem(box, IDCANCEL);
+    HWND last = GetDlgItem(box, ask.ids[ask.shown - 1]);
+    if (!cancel || !last) return;
+    ShowWindow(cancel, SW_HIDE);
+    RECT cancelRect, lastRect;
+    GetWindowRect(cancel, &cancelRect);
+    GetWindowRect(last, &lastRect);
+    const int shift = (cancelRect.right - lastRect.right) / 2;
+    for (int i = 0; i < ask.shown; ++i) {
+        HWND button = GetDlgItem(box, ask.ids[i]);
+        RECT r;
+        GetWindowRect(button, &r);
+        POINT at{r.left + shift, r.top};
+        ScreenToClient(box, &at);
+        SetWindowPos(button, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The first shown button has the focus and is the default, as in any box.
+    SendMessageA(box, DM_SETDEFID, static_cast<WPARAM>(ask.ids[0]), 0);
+}
 
 LRESULT CALLBACK RenameButtons(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && tButtons) {
-        HWND box = reinterpret_cast<HWND>(wParam);
-        for (size_t i = 0; i < tButtons->size() && i < 3; ++i)
-            SetDlgItemTextA(box, tButtonIds[i], (*tButtons)[i].c_str());
-        tButtons = nullptr;
+    if (code == HCBT_ACTIVATE && tBox) {
+        DressBox(reinterpret_cast<HWND>(wParam), *tBox);
+        tBox = nullptr;
     }
     return CallNextHookEx(tHook, code, wParam, lParam);
 }
@@ -398,15 +432,21 @@ void Win32Platform::ShowError(const std::string& text) {
 
 int Win32Platform::Ask(const std::string& text, const std::string& caption, BoxIcon icon,
                        const std::vector<std::string>& buttons) {
-    UINT type = MB_OK;
-    if (buttons.size() == 2) {
-        type = MB_OKCANCEL;
-        tButtonIds[0] = IDOK, tButtonIds[1] = IDCANCEL;
-    } else if (buttons.size() >= 3) {
+    static const std::vector<std::string> kOk{"OK"};
+    AskBox ask;
+    ask.buttons = buttons.empty() ? &kOk : &buttons;
+    ask.shown = static_cast<int>(std::min<size_t>(ask.buttons->size(), 3));
+    UINT type = MB_OKCANCEL;
+    if (ask.shown == 1) {
+        ask.ids[0] = IDOK;
+        ask.hiddenCancel = true;
+    } else if (ask.shown == 2) {
         type = MB_YESNOCANCEL;
-        tButtonIds[0] = IDYES, tButtonIds[1] = IDNO, tButtonIds[2] = IDCANCEL;
+        ask.ids[0] = IDYES, ask.ids[1] = IDNO;
+        ask.hiddenCancel = true;
     } else {
-        tButtonIds[0] = IDOK;
+        type = MB_ABORTRETRYIGNORE;
+        ask.ids[0] = IDABORT, ask.ids[1] = IDRETRY, ask.ids[2] = IDIGNORE;
     }
     switch (icon) {
         case BoxIcon::kError: type |= MB_ICONERROR; break;
@@ -415,16 +455,15 @@ int Win32Platform::Ask(const std::string& text, const std::string& caption, BoxI
         case BoxIcon::kInformation: type |= MB_ICONINFORMATION; break;
         case BoxIcon::kNone: break;
     }
-    tButtons = &buttons;
+    tBox = &ask;
     tHook = SetWindowsHookExA(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId());
-    int pressed = MessageBoxA(owner_, text.c_str(), caption.c_str(), type | MB_TASKMODAL);
+    const int pressed = MessageBoxA(owner_, text.c_str(), caption.c_str(), type | MB_TASKMODAL);
     if (tHook) UnhookWindowsHookEx(tHook);
     tHook = nullptr;
-    tButtons = nullptr;
-    int last = buttons.empty() ? 0 : static_cast<int>(buttons.size()) - 1;
-    for (int i = 0; i < static_cast<int>(buttons.size()) && i < 3; ++i)
-        if (pressed == tButtonIds[i]) return i;
-    return last;
+    tBox = nullptr;
+    for (int i = 0; i < ask.shown; ++i)
+        if (pressed == ask.ids[i]) return i;
+    return kBoxClosed;
 }
 
 bool Win32Platform::InputBox(const std::string& caption, const std::string& prompt, std::string& value) {

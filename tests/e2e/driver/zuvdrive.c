@@ -37,7 +37,9 @@ static HWND g_found;
 
 static int TitleMatches(HWND w) {
     char text[512];
-    if (!IsWindowVisible(w)) return 0;
+    RECT r;
+    /* A window of no size (the application's task-bar window) is nothing a user sees. */
+    if (!IsWindowVisible(w) || !GetWindowRect(w, &r) || IsRectEmpty(&r)) return 0;
     GetWindowTextA(w, text, sizeof text);
     if (g_title[0] == '~') return strstr(text, g_title + 1) != NULL;
     return strcmp(text, g_title) == 0;
