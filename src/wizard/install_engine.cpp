@@ -25,7 +25,8 @@ TInstallEngine::TInstallEngine(platform::Platform& platform, shell::LoadedScript
       state_(state),
       view_(view),
       shortcuts_(shortcuts),
-      choices_(std::move(choices)) {}
+      choices_(std::move(choices)),
+      journal_(platform) {}
 
 bool TInstallEngine::HasInstallDirEntry(const shell::LoadedScript& script) {
     for (const std::string& line : script.DirectoriesList) {
@@ -136,7 +137,7 @@ void TInstallEngine::ResolveDirectories() {
         if (tag == kInstallDirTag) {
             destinationDir_ = dir;
             try {
-                common::CreateDirPath(platform_, dir);
+                journal_.MakeDirPath(dir);
             } catch (const std::exception&) {
             }
             OpenUninstallRecord();
@@ -144,7 +145,9 @@ void TInstallEngine::ResolveDirectories() {
         dirTags_.push_back(tag);
         dirPaths_.push_back(dir);
         try {
-            common::CreateDirPath(platform_, dir);
+            journal_.MakeDirPath(dir);
+        } catch (const uninstall::EJournalError&) {
+            throw;  // a journal that cannot be written stops the run like the record itself
         } catch (const std::exception&) {
         }
         // <INSTALLDIR>APP\RUN.EXE becomes the program's full path. An empty tag would match
@@ -167,11 +170,25 @@ void TInstallEngine::OpenUninstallRecord() {
     recordOpen_ = true;
     RecordKey("UNINS", destinationDir_ + "\\*.*");
     RecordKey("UNINS", destinationDir_ + "\\Setup\\*.*");
+    // The journal of this installation follows the record's own sections.
+    journal_.Open(file);
 }
 
 void TInstallEngine::CopySetupFiles() {
-    common::CopyFileInto(platform_, state_.TempDir + "\\install.exe", destinationDir_);
-    common::CopyFileInto(platform_, state_.TempDir + "\\install.cfg", destinationDir_);
+    for (const char* name : {"install.exe", "install.cfg"})
+        CopyOneFile(state_.TempDir + "\\" + name, destinationDir_, common::JoinPath(destinationDir_, name));
+}
+
+// CopyFileInto with the file journaled before and after; its errors pass to the caller.
+void TInstallEngine::CopyOneFile(const std::string& source, const std::string& dir, const std::string& target) {
+    journal_.BeforeFile(target);
+    try {
+        common::CopyFileInto(platform_, source, dir);
+    } catch (...) {
+        journal_.AfterFile(target);
+        throw;
+    }
+    installedBytes_ += journal_.AfterFile(target);
 }
 
 bool TInstallEngine::NameUsedElsewhere(const std::string& name, size_t index) const {
@@ -207,7 +224,9 @@ void TInstallEngine::InstallFiles() {
             }
             if (copy) {
                 try {
-                    common::CopyFileInto(platform_, state_.TempDir + "\\" + name, dirPaths_[i]);
+                    CopyOneFile(state_.TempDir + "\\" + name, dirPaths_[i], target);
+                } catch (const uninstall::EJournalError&) {
+                    throw;
                 } catch (const std::exception&) {
                     // The run goes on; the file is named in the report at the end.
                     notInstalled_.push_back(target);

@@ -60,6 +60,7 @@ public:
         std::string text;
         uint32_t dword = 0;
         std::vector<uint8_t> binary;
+        uint32_t binaryType = kRegBinary;  // the Windows type of a kBinary value
     };
     // Keys by "ROOT\SUBKEY" upper-cased ("HKLM\SOFTWARE\X"); values by upper-cased name.
     std::map<std::string, std::map<std::string, RegValue>> registry;
@@ -73,6 +74,11 @@ public:
     bool RegSetDword(RegRoot root, const std::string& subKey, const std::string& name, uint32_t value) override;
     bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
                       const std::vector<uint8_t>& value) override;
+    bool RegKeyExists(RegRoot root, const std::string& subKey) override;
+    bool RegQueryValue(RegRoot root, const std::string& subKey, const std::string& name, RegData& data) override;
+    bool RegSetValue(RegRoot root, const std::string& subKey, const std::string& name, const RegData& data) override;
+    bool RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) override;
+    bool RegDeleteEmptyKey(RegRoot root, const std::string& subKey) override;
 
     // ---- shell and restart ---------------------------------------------------------
     // Saved links; a small file is also written at the link's path.
