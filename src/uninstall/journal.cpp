@@ -242,8 +242,14 @@ void TJournal::Open(const std::string& record) {
     platform_.WriteProfileString(JournalSection(run_), nullptr, nullptr, record_);
     next_ = 1;
     open_ = true;
-    for (const JournalEntry& entry : held_) Flush(entry);
-    held_.clear();
+    // The directories made before the record existed go in as one entry: one write, so the
+    // journal never holds only some of them.
+    if (!held_.empty()) {
+        JournalEntry dirs{"Dir", {}};
+        for (const JournalEntry& entry : held_) dirs.fields.push_back(entry.Field(0));
+        held_.clear();
+        Flush(dirs);
+    }
 }
 
 void TJournal::Write(JournalEntry entry) {
@@ -274,7 +280,7 @@ void TJournal::MakeDirPath(const std::string& path) {
     platform_.CreateDirectory(dir);
 }
 
-std::string TJournal::SaveCopy(const std::string& path) {
+std::string TJournal::CopyName(const std::string& path) {
     MakeDirPath(setupDir_);
     // Numbered by installation and copy, so a later installation never overwrites the copy
     // an earlier one keeps.
@@ -283,15 +289,22 @@ std::string TJournal::SaveCopy(const std::string& path) {
         copy = setupDir_ + "\\" + std::to_string(run_) + "-" + std::to_string(++saved_) + "-" +
                common::NamePart(path);
     } while (platform_.GetAttributes(copy) != platform::kInvalidAttributes);
-    if (!CopyFileTo(platform_, path, copy)) throw EJournalError(common::Format("Cannot create file %s", copy));
     return copy;
+}
+
+void TJournal::SaveCopy(const std::string& path, const std::string& copy) {
+    if (!CopyFileTo(platform_, path, copy)) throw EJournalError(common::Format("Cannot create file %s", copy));
+    // Only a copy whose checksum is recorded is whole: without it the original was never
+    // touched.
+    Write({"Sum", {copy, FileChecksum(platform_, copy)}});
 }
 
 void TJournal::BeforeFile(const std::string& path) {
     const std::string full = platform_.FullPath(path);
-    std::string backup;
-    if (common::FileExists(platform_, full)) backup = SaveCopy(full);
-    Write({"File", {full, backup}});
+    const bool replaces = common::FileExists(platform_, full);
+    const std::string copy = replaces ? CopyName(full) : std::string();
+    Write({"File", {full, copy}});
+    if (replaces) SaveCopy(full, copy);
 }
 
 uint64_t TJournal::AfterFile(const std::string& path) {
@@ -357,10 +370,12 @@ bool TJournal::RegSetDword(platform::RegRoot root, const std::string& subKey, co
 
 void TJournal::BeforeBatch(const std::string& path, const std::vector<std::string>& block) {
     const std::string full = platform_.FullPath(path);
-    const std::string backup = common::FileExists(platform_, full) ? SaveCopy(full) : std::string();
+    const bool exists = common::FileExists(platform_, full);
+    const std::string copy = exists ? CopyName(full) : std::string();
     std::string lines;
     for (size_t i = 0; i < block.size(); ++i) lines += (i ? "\r" : "") + block[i];
-    Write({"Batch", {full, backup, lines}});
+    Write({"Batch", {full, copy, lines}});
+    if (exists) SaveCopy(full, copy);
 }
 
 }  // namespace zuv::uninstall

@@ -10,10 +10,12 @@
 // "|"; a field escapes "%", "|", control characters and a trailing blank or quote as "%XX",
 // so that the profile functions keep it byte for byte.
 //
-//   Dir|<path>                          a directory the installation created
+//   Dir|<path>[|<path>...]              directories the installation created, outermost first
 //   File|<path>|<backup>                a file about to be written; <backup> is the copy of
 //                                       the file it replaced (empty: there was none)
-//   Sum|<path>|<checksum>               the file's content once written
+//   Sum|<path>|<checksum>               the file's content once written (also the saved copy's:
+//                                       a copy without one was cut short, and its original
+//                                       was never touched)
 //   Ini|<file>|<section>|<key>|<had>|<previous>|<section existed>|<file existed>|<new>
 //   Key|<root>|<key path>               a registry key the installation created
 //   Value|<root>|<key path>|<name>|<had>|<previous type>|<previous data>|<new type>|<new data>
@@ -117,7 +119,8 @@ public:
 private:
     void Write(JournalEntry entry);
     void Flush(const JournalEntry& entry);
-    std::string SaveCopy(const std::string& path);
+    std::string CopyName(const std::string& path);
+    void SaveCopy(const std::string& path, const std::string& copy);
 
     platform::Platform& platform_;
     bool open_ = false;

@@ -67,6 +67,19 @@ bool Blank(const std::string& text) { return text.find_first_not_of(" \t\r\n") =
 
 bool SameFile(const std::string& a, const std::string& b) { return Upper(a) == Upper(b); }
 
+// The checksum recorded for `path` after entry `index`: the first "Sum" for it before the path
+// is written again; "" when there is none.
+std::string SumAfter(const std::vector<JournalEntry>& entries, size_t index, const std::string& path) {
+    if (path.empty()) return {};
+    for (size_t k = index + 1; k < entries.size(); ++k) {
+        const JournalEntry& e = entries[k];
+        if (!SameFile(e.Field(0), path)) continue;
+        if (e.kind == "Sum") return e.Field(1);
+        if (e.kind == "File" || e.kind == "Batch") break;
+    }
+    return {};
+}
+
 }  // namespace
 
 TUndo::TUndo(platform::Platform& platform, std::string record) : platform_(platform), record_(std::move(record)) {}
@@ -97,16 +110,14 @@ void TUndo::Undo(bool newestOnly) {
         for (size_t i = entries.size(); i-- > 0;) {
             // A file's checksum is the first "Sum" for its path after it, before the path is
             // written again.
-            std::string sum;
             const JournalEntry& entry = entries[i];
-            if (entry.kind == "File" || entry.kind == "Batch") {
-                for (size_t k = i + 1; k < entries.size(); ++k) {
-                    if (!SameFile(entries[k].Field(0), entry.Field(0))) continue;
-                    if (entries[k].kind == "Sum") sum = entries[k].Field(1);
-                    if (entries[k].kind == "Sum" || entries[k].kind == "File" || entries[k].kind == "Batch") break;
-                }
+            if ((entry.kind == "File" || entry.kind == "Batch") && !entry.Field(1).empty() &&
+                SumAfter(entries, i, entry.Field(1)).empty()) {
+                // The copy of the file it replaces was cut short: the file was never touched.
+                platform_.DeleteFile(entry.Field(1));
+            } else {
+                UndoEntry(entry, SumAfter(entries, i, entry.Field(0)));
             }
-            UndoEntry(entry, sum);
             if (OnProgress) OnProgress(++done, total);
         }
         // Undone: a second run of the uninstaller (after a crash of this one) starts from the
@@ -120,18 +131,19 @@ void TUndo::Undo(bool newestOnly) {
 }
 
 void TUndo::UndoEntry(const JournalEntry& entry, const std::string& sum) {
-    if (entry.kind == "Dir")
-        UndoDir(entry.Field(0));
-    else if (entry.kind == "File")
+    if (entry.kind == "Dir") {
+        for (size_t i = entry.fields.size(); i-- > 0;) UndoDir(entry.fields[i]);
+    } else if (entry.kind == "File") {
         UndoFile(entry.Field(0), entry.Field(1), sum);
-    else if (entry.kind == "Ini")
+    } else if (entry.kind == "Ini") {
         UndoIni(entry);
-    else if (entry.kind == "Key")
+    } else if (entry.kind == "Key") {
         UndoKey(entry);
-    else if (entry.kind == "Value")
+    } else if (entry.kind == "Value") {
         UndoValue(entry);
-    else if (entry.kind == "Batch")
+    } else if (entry.kind == "Batch") {
         UndoBatch(entry.Field(0), entry.Field(1), entry.Field(2), sum);
+    }
     // "Sum" entries are read with their file; unknown kinds (a later version's) are left alone.
 }
 

@@ -46,6 +46,15 @@ public:
     std::vector<std::string> unopenable;
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
 
+    // ---- INI files -----------------------------------------------------------------
+    // Called before every profile write (a test may throw from it to stop the program there).
+    std::function<void(const std::string& section, const std::string* key, const std::string& file)> onWriteProfile;
+    bool WriteProfileString(const std::string& section, const std::string* key, const std::string* value,
+                            const std::string& file) override {
+        if (onWriteProfile) onWriteProfile(section, key, file);
+        return PosixPlatform::WriteProfileString(section, key, value, file);
+    }
+
     // ---- clock and messages --------------------------------------------------------
     uint32_t clock = 1000;
     uint32_t TickCount() override { return clock; }
