@@ -14,6 +14,13 @@ const char* const kKeptNotEmpty = "folder not empty";
 const char* const kKeptKeyNotEmpty = "registry key not empty";
 const char* const kKeptEarlier = "the version it replaced, kept beside it";
 const char* const kKeptInUse = "could not be removed";
+const char* const kKeptHeading = "These were kept:";
+
+std::string DescribeKept(const std::vector<KeptItem>& kept) {
+    std::string text = kKeptHeading;
+    for (const KeptItem& k : kept) text += "\r" + k.item + " (" + k.reason + ")";
+    return text;
+}
 
 namespace {
 

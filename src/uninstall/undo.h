@@ -32,6 +32,11 @@ struct KeptItem {
     std::string reason;  // one of the texts above
 };
 
+// Heads the account of what was kept.
+extern const char* const kKeptHeading;  // "These were kept:"
+// The account: the heading, then one line per item, "<item> (<reason>)", joined by CR.
+std::string DescribeKept(const std::vector<KeptItem>& kept);
+
 // What one undo did, by kind.
 struct UndoCounts {
     int filesRemoved = 0;

@@ -25,6 +25,8 @@ extern const std::vector<std::string> kBuiltInLicence;
 // `Memo1` and `Memo2`.
 extern const std::vector<std::string> kWelcomeText;
 extern const std::vector<std::string> kDestinationText;
+// Asked after the install engine stopped on an error (Yes, the default, undoes what it did).
+extern const char* const kRollbackQuestion;
 
 class TZUV : public shell::WizardChoice {
 public:
@@ -131,6 +133,7 @@ private:
     bool LicenceShown();
     void BuildFoldersPage();
     void CloseWizard();
+    void OfferRollback(const std::string& record);
 
     platform::Platform& platform_;
     WizardView& view_;
