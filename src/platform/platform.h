@@ -29,6 +29,9 @@
 #undef DeleteFile
 #undef ExitWindows
 #undef RegCreateKey
+#undef RegQueryValue
+#undef RegSetValue
+#undef RegDeleteValue
 #undef WriteProfileString
 #endif
 

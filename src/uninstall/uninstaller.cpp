@@ -20,6 +20,8 @@ UninstallOptions ParseUninstallParams(const std::vector<std::string>& params, co
             options.silent = true;
         } else if (upper.compare(0, 3, "/D=") == 0) {
             options.installDir = common::WithoutBackslash(p.substr(3));
+        } else if (upper.compare(0, 3, "/W=") == 0) {
+            // The program's own: the process its temporary copy waits for.
         } else {
             options.title += (options.title.empty() ? "" : " ") + p;
         }

@@ -30,7 +30,8 @@ public:
 
 // The command line: "/S" (any case) runs without any window, answering Yes; "/D=<dir>" names
 // the install directory (given to the temporary copy); every other word belongs to the title
-// that the registration passes, which is only shown. Without /D= the directory is the
+// that the registration passes, which is only shown ("/W=<id>" is the program's own and
+// skipped). Without /D= the directory is the
 // program's own, `programDir`.
 struct UninstallOptions {
     std::string installDir;

@@ -268,7 +268,7 @@ bool Win32Platform::ReadProfileString(const std::string& section, const std::str
                                       std::string& value) {
     // A key that is missing gives back the default; a default no value can hold tells the two
     // apart. The buffer grows until the value fits.
-    static const char kAbsent[] = "\x01\x02absent\x02\x01";
+    static const char kAbsent[] = "\x01\x02" "absent" "\x02\x01";
     std::vector<char> buffer(1024);
     for (;;) {
         DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), kAbsent, buffer.data(),
@@ -324,7 +324,7 @@ bool Win32Platform::RegSetValue(RegRoot root, const std::string& subKey, const s
 bool Win32Platform::RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) {
     HKEY key;
     if (RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
-    LONG result = RegDeleteValueA(key, name.c_str());
+    LONG result = ::RegDeleteValueA(key, name.c_str());
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }
