@@ -111,7 +111,8 @@ drive click "Confirm" "Yes" >/dev/null || fail "cannot answer Yes"
 expect_message "has be completed." 120
 drive gone "ZUV 32Bit Installer" 60 || fail "the setup did not end"
 snapshot installed
-grep -q "shared.txt" "$work/installed" || fail "nothing installed"
+grep -q "ZUV Undo/uninstaller.exe" "$work/installed" || fail "the uninstaller was not installed"
+! diff -q "$work/before" "$work/installed" >/dev/null || fail "the snapshot saw no installation"
 key='HKLM\Software\Microsoft\Windows\currentversion\uninstall\ZUV Undo Test'
 uninstall=$("$WINE" reg query "$key" /v UninstallString | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 [[ "$uninstall" == '"C:\Program Files\ZUV Undo\uninstaller.exe" ZUV Undo Test' ]] || fail "UninstallString is $uninstall"
