@@ -5,7 +5,9 @@
 # entries must survive), registry values (one replacing a value that must come back) and an
 # AUTOEXEC.BAT block:
 #   a) installed, then removed through the registered uninstall string;
-#   b) stopped at its INI step (a target on a drive that does not exist) and rolled back.
+#   b) stopped at its INI step (a target on a drive that does not exist) and rolled back;
+#   c) install.exe killed while it asks about the file to replace (the uninstaller copied, no
+#      registry step yet), then the uninstaller run from the install directory.
 # Each compares a snapshot of the machine (every file under drive_c with its MD5, every
 # directory, HKLM\Software and HKCU exported) before and after. Screenshots of the
 # uninstaller's windows land in build/screenshots/uninstall-*.png.
@@ -148,4 +150,22 @@ drive gone "ZUV 32Bit Installer" 60 || fail "the setup did not end"
 snapshot rolledback
 same before rolledback "a failed install rolled back"
 echo "failed install, rollback: no differences"
+
+# c) killed part-way: the whole Wine session of this prefix ends while the overwrite question
+# waits. The setup's scratch directory (Windows\Temp\z, emptied by its next run) is no part
+# of the comparison.
+make_product "$work/set-c" "<INSTALLDIR>hello.ini"
+install "$work/set-c"
+drive wait "Confirm" 60 >/dev/null || fail "no overwrite question for shared.txt"
+[ -f "$c/Program Files/ZUV Undo/uninstaller.exe" ] || fail "the uninstaller was not copied before the question"
+"$WINESERVER" -k
+"$WINESERVER" -w 2>/dev/null || true
+"$WINE" 'C:\Program Files\ZUV Undo\uninstaller.exe' >/dev/null 2>&1 &
+drive wait "ZUV Undo Test" 60 >/dev/null || fail "the uninstaller did not ask after the kill"
+drive click "ZUV Undo Test" "Yes" >/dev/null || fail "cannot answer Yes"
+expect_message "ZUV Undo Test was removed from your computer." 120
+snapshot killed
+grep -vi '/windows/temp/z' "$work/killed" >"$work/killed-machine"
+same before killed-machine "a killed install and the uninstaller"
+echo "killed install, uninstall: no differences"
 echo "uninstall ok"
