@@ -56,6 +56,8 @@ bool TInstallLog::AddCopy(const std::string& path) {
     return true;
 }
 
+void TInstallLog::DropCopies() { impl_->copies.clear(); }
+
 void TInstallLog::Write(const std::string& text) {
     std::string flat;
     for (size_t i = 0; i < text.size(); ++i) {

@@ -29,6 +29,8 @@ public:
     // Creates a second file that receives every line so far and every later one. Returns
     // false when it cannot be created.
     bool AddCopy(const std::string& path);
+    // Closes every copy (the log itself goes on), so that an undo can remove them.
+    void DropCopies();
 
     // Writes one event: "yyyy-mm-dd hh:mm:ss.mmm  text". Line breaks inside `text` (the
     // system's messages use single carriage returns) become " / ". Throws nothing.

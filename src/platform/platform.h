@@ -71,6 +71,18 @@ struct FindEntry {
 // Registry roots the core names.
 enum class RegRoot { kLocalMachine, kCurrentUser, kClassesRoot, kUsers };
 
+// Registry value types as Windows numbers them.
+enum : uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7 };
+
+// One registry value as stored: its type and its data bytes exactly (a REG_SZ string keeps
+// its terminating zero), so that it can be put back unchanged.
+struct RegData {
+    uint32_t type = kRegSz;
+    std::vector<uint8_t> bytes;
+    bool operator==(const RegData& other) const { return type == other.type && bytes == other.bytes; }
+    bool operator!=(const RegData& other) const { return !(*this == other); }
+};
+
 // What a .lnk file carries; `linkFile` is the full path of the .lnk to save.
 struct ShellLink {
     std::string linkFile;
@@ -147,6 +159,11 @@ public:
     // WritePrivateProfileStringA: a null key erases the section, a null value the key.
     virtual bool WriteProfileString(const std::string& section, const std::string* key,
                                     const std::string* value, const std::string& file) = 0;
+    // GetPrivateProfileStringA of one key: true with `value` set when the key exists.
+    virtual bool ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
+                                   std::string& value) = 0;
+    // True when the file has a section of that name (any case), even an empty one.
+    virtual bool ProfileSectionExists(const std::string& section, const std::string& file) = 0;
 
     // ---- registry ----------------------------------------------------------------
     // Creates (or opens) `root\subKey`; false when it cannot be created.
@@ -159,6 +176,19 @@ public:
                              uint32_t value) = 0;
     virtual bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
                               const std::vector<uint8_t>& value) = 0;
+    // True when `root\subKey` exists.
+    virtual bool RegKeyExists(RegRoot root, const std::string& subKey) = 0;
+    // Reads one value (an empty name is the key's default value); false when the key or the
+    // value does not exist.
+    virtual bool RegQueryValue(RegRoot root, const std::string& subKey, const std::string& name,
+                               RegData& data) = 0;
+    // Sets a value of an existing key to exactly this type and data.
+    virtual bool RegSetValue(RegRoot root, const std::string& subKey, const std::string& name,
+                             const RegData& data) = 0;
+    // Deletes one value; false when it could not be deleted (or did not exist).
+    virtual bool RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) = 0;
+    // Deletes a key that holds no values and no subkeys; false for any other key.
+    virtual bool RegDeleteEmptyKey(RegRoot root, const std::string& subKey) = 0;
 
     // ---- shell -------------------------------------------------------------------
     // Saves a .lnk through the shell-link object; false on any failure.

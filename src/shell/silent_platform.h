@@ -74,6 +74,30 @@ public:
         return host_.RegSetBinary(root, subKey, name, value);
     }
 
+    bool ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
+                           std::string& value) override {
+        return host_.ReadProfileString(section, key, file, value);
+    }
+    bool ProfileSectionExists(const std::string& section, const std::string& file) override {
+        return host_.ProfileSectionExists(section, file);
+    }
+    bool RegKeyExists(platform::RegRoot root, const std::string& subKey) override {
+        return host_.RegKeyExists(root, subKey);
+    }
+    bool RegQueryValue(platform::RegRoot root, const std::string& subKey, const std::string& name,
+                       platform::RegData& data) override {
+        return host_.RegQueryValue(root, subKey, name, data);
+    }
+    bool RegSetValue(platform::RegRoot root, const std::string& subKey, const std::string& name,
+                     const platform::RegData& data) override {
+        return host_.RegSetValue(root, subKey, name, data);
+    }
+    bool RegDeleteValue(platform::RegRoot root, const std::string& subKey, const std::string& name) override {
+        return host_.RegDeleteValue(root, subKey, name);
+    }
+    bool RegDeleteEmptyKey(platform::RegRoot root, const std::string& subKey) override {
+        return host_.RegDeleteEmptyKey(root, subKey);
+    }
     bool CreateShellLink(const platform::ShellLink& link) override { return host_.CreateShellLink(link); }
     void LaunchFile(const std::string& file, const std::string& parameters, const std::string& directory,
                     int show) override {

@@ -1,7 +1,7 @@
 // The application's own window: the program's task-bar entry, titled with the application title.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 namespace zuv::ui {
 

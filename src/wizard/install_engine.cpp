@@ -25,7 +25,8 @@ TInstallEngine::TInstallEngine(platform::Platform& platform, shell::LoadedScript
       state_(state),
       view_(view),
       shortcuts_(shortcuts),
-      choices_(std::move(choices)) {}
+      choices_(std::move(choices)),
+      journal_(platform) {}
 
 bool TInstallEngine::HasInstallDirEntry(const shell::LoadedScript& script) {
     for (const std::string& line : script.DirectoriesList) {
@@ -141,7 +142,7 @@ void TInstallEngine::ResolveDirectories() {
         if (tag == kInstallDirTag) {
             destinationDir_ = dir;
             try {
-                common::CreateDirPath(platform_, dir);
+                journal_.MakeDirPath(dir);
             } catch (const std::exception&) {
             }
             OpenUninstallRecord();
@@ -149,7 +150,9 @@ void TInstallEngine::ResolveDirectories() {
         dirTags_.push_back(tag);
         dirPaths_.push_back(dir);
         try {
-            common::CreateDirPath(platform_, dir);
+            journal_.MakeDirPath(dir);
+        } catch (const uninstall::EJournalError&) {
+            throw;  // a journal that cannot be written stops the run like the record itself
         } catch (const std::exception&) {
         }
         if (common::DirectoryExists(platform_, dir))
@@ -177,12 +180,11 @@ void TInstallEngine::OpenUninstallRecord() {
     state_.Log.Write("Uninstall record: " + file);
     RecordKey("UNINS", destinationDir_ + "\\*.*");
     RecordKey("UNINS", destinationDir_ + "\\Setup\\*.*");
+    // The journal of this installation follows the record's own sections.
+    journal_.Open(file);
     // The log goes on in the install directory too, where the uninstaller can add to it.
     const std::string setupDir = destinationDir_ + "\\Setup";
-    try {
-        common::CreateDirPath(platform_, setupDir);
-    } catch (const std::exception&) {
-    }
+    journal_.MakeDirPath(setupDir);  // journaled, so that an undo removes it again
     if (state_.Log.AddCopy(setupDir + "\\install.log"))
         state_.Log.Write("Log copy: " + setupDir + "\\install.log");
     else
@@ -191,9 +193,22 @@ void TInstallEngine::OpenUninstallRecord() {
 
 void TInstallEngine::CopySetupFiles() {
     for (const char* name : {"install.exe", "install.cfg"}) {
-        common::CopyFileInto(platform_, state_.TempDir + "\\" + name, destinationDir_);
-        LogInstalled(common::JoinPath(destinationDir_, name), "");
+        const std::string target = common::JoinPath(destinationDir_, name);
+        CopyOneFile(state_.TempDir + "\\" + name, destinationDir_, target);
+        LogInstalled(target, "");
     }
+}
+
+// CopyFileInto with the file journaled before and after; its errors pass to the caller.
+void TInstallEngine::CopyOneFile(const std::string& source, const std::string& dir, const std::string& target) {
+    journal_.BeforeFile(target);
+    try {
+        common::CopyFileInto(platform_, source, dir);
+    } catch (...) {
+        journal_.AfterFile(target);
+        throw;
+    }
+    installedBytes_ += journal_.AfterFile(target);
 }
 
 bool TInstallEngine::NameUsedElsewhere(const std::string& name, size_t index) const {
@@ -243,9 +258,11 @@ void TInstallEngine::InstallFiles() {
                 // A failed copy ends the sub-step before the delete: the temporary copy stays
                 // for a later directory of the same tag.
                 try {
-                    common::CopyFileInto(platform_, state_.TempDir + "\\" + name, dirPaths_[i]);
+                    CopyOneFile(state_.TempDir + "\\" + name, dirPaths_[i], target);
                     LogInstalled(target, overwrite);
                     if (!NameUsedElsewhere(name, j)) platform_.DeleteFile(state_.TempDir + "\\" + name);
+                } catch (const uninstall::EJournalError&) {
+                    throw;
                 } catch (const std::exception& e) {
                     // The run goes on; the file is named in the report at the end.
                     state_.Log.Error("Not installed: " + target + ": " + e.what(), platform_.LastError());

@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "shell/script.h"
 #include "shell/shell_state.h"
+#include "uninstall/journal.h"
 #include "wizard/shortcuts.h"
 #include "wizard/wizard_view.h"
 
@@ -67,6 +68,9 @@ public:
     bool InstallIncomplete() const { return !notInstalled_.empty() || stopped_; }
     // True when an error ended the run before its end.
     bool Stopped() const { return stopped_; }
+    // The uninstall record, once the run has opened its journal there ("" before): what a
+    // rollback undoes.
+    std::string JournalRecord() const { return journal_.IsOpen() ? journal_.Record() : std::string(); }
 
 private:
     void Status(const std::string& text);
@@ -90,6 +94,9 @@ private:
     void ReportNotInstalled();
     // Logs a file that has been installed at `target`, with its size.
     void LogInstalled(const std::string& target, const std::string& note);
+    void CopyOneFile(const std::string& source, const std::string& dir, const std::string& target);
+    void SetRegistryString(platform::RegRoot root, const std::string& rootedKey, const std::string& name,
+                           const std::string& value);
 
     platform::Platform& platform_;
     shell::LoadedScript& script_;
@@ -108,6 +115,8 @@ private:
     int position_ = 0;
     std::vector<std::string> notInstalled_;
     bool stopped_ = false;
+    uninstall::TJournal journal_;
+    uint64_t installedBytes_ = 0;
 };
 
 // `LaunchFile`: opens `file` through the shell with the default verb. The strings are

@@ -1,6 +1,7 @@
 #include "wizard/wizard.h"
 
 #include "common/routines.h"
+#include "uninstall/undo.h"
 #include "wizard/install_engine.h"
 #include "wizard/text_lines.h"
 
@@ -33,6 +34,8 @@ const std::vector<std::string> kWelcomeText = {
     "",
     "",
 };
+
+const char* const kRollbackQuestion = "Setup could not finish. Undo the changes made so far?";
 
 const std::vector<std::string> kDestinationText = {
     "Setup will now install Software into the following directory",
@@ -343,6 +346,20 @@ void TZUV::installClick() {
     engineRunning_ = false;
     NotInstalled = engine.NotInstalled();
     InstallIncomplete = engine.InstallIncomplete();
+    if (!installFinished_ && engine.Stopped() && !engine.JournalRecord().empty()) OfferRollback(engine.JournalRecord());
+}
+
+// After the engine's error box: Yes undoes what this installation did (the uninstaller's own
+// undo, newest installation only) and ends the run as cancelled; No leaves everything as it
+// stands, the wizard open on its progress view.
+void TZUV::OfferRollback(const std::string& record) {
+    if (platform_.Ask(kRollbackQuestion, "ZUV - Setup", platform::BoxIcon::kQuestion, {"&Yes", "&No"}) != 0) return;
+    state_.Log.Write("Rollback of this installation");
+    state_.Log.DropCopies();  // the copy in the install directory goes with it
+    uninstall::TUndo undo(platform_, record);
+    undo.UndoNewest();
+    if (!undo.Kept().empty()) platform_.ShowMessage(uninstall::DescribeKept(undo.Kept()));
+    cancelClick();
 }
 
 void TZUV::SilentInstall() {

@@ -32,6 +32,8 @@ extern const std::vector<std::string> kDestinationText;
 // The design captions of the install engine's status lines `source` and `Dest`.
 extern const char* const kSourceDesignCaption;
 extern const char* const kDestDesignCaption;
+// Asked after the install engine stopped on an error (Yes, the default, undoes what it did).
+extern const char* const kRollbackQuestion;
 
 class TZUV : public shell::WizardChoice {
 public:
@@ -141,6 +143,7 @@ private:
     bool LicenceShown();
     void BuildFoldersPage();
     void CloseWizard();
+    void OfferRollback(const std::string& record);
 
     platform::Platform& platform_;
     WizardView& view_;

@@ -10,7 +10,7 @@ set_dir=${1:-}
 if [ -z "$set_dir" ]; then
   set_dir=$(mktemp -d)
   build/native/zuv pack -o "$set_dir" --segment-size 16384 --method lh5 \
-    "$win/examples/hello.exe" examples/product/*
+    "$win/examples/hello.exe" "$win/uninstaller.exe" examples/product/*
   cp "$win/install.exe" examples/install.cfg "$set_dir/"
 fi
 segments=$(ls "$set_dir"/disk.* | wc -l)

@@ -32,7 +32,7 @@ make_set() {
   shift $(($# < 3 ? $# : 3))
   mkdir -p "$dir"
   "$root/build/native/zuv" pack -o "$dir" --segment-size "$size" --method "$method" \
-    "$win/examples/hello.exe" "$root"/examples/product/* "$@" >/dev/null
+    "$win/examples/hello.exe" "$win/uninstaller.exe" "$root"/examples/product/* "$@" >/dev/null
   cp "$win/install.exe" "$root/examples/install.cfg" "$dir/"
 }
 

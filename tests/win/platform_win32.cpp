@@ -244,6 +244,55 @@ TEST(Win32Platform, QuestionBoxTellsAButtonFromAClose) {
     }
 }
 
+// What the install journal reads back and the undo puts back: INI values and sections, registry
+// values of any type byte for byte, deleted values, and keys deleted only when empty.
+TEST(Win32Platform, ReadsBackAndUndoesProfileAndRegistryEntries) {
+    using zuv::platform::RegData;
+    using zuv::platform::RegRoot;
+    Win32Platform p({});
+    const std::string ini = TempDir() + "\\back.ini";
+    Write(ini, "[Main]\r\nMode=old\r\nEmpty=\r\n[Bare]\r\n");
+    std::string value = "?";
+    EXPECT_TRUE(p.ReadProfileString("main", "MODE", ini, value));
+    EXPECT_EQ(value, "old");
+    EXPECT_TRUE(p.ReadProfileString("Main", "Empty", ini, value));
+    EXPECT_EQ(value, "");
+    EXPECT_FALSE(p.ReadProfileString("Main", "Missing", ini, value));
+    EXPECT_FALSE(p.ReadProfileString("Main", "Mode", ini + ".none", value));
+    const std::string longValue(3000, 'x'), key = "Long";
+    ASSERT_TRUE(p.WriteProfileString("Main", &key, &longValue, ini));
+    EXPECT_TRUE(p.ReadProfileString("Main", "Long", ini, value));
+    EXPECT_EQ(value, longValue) << "a value longer than one buffer comes back whole";
+    EXPECT_TRUE(p.ProfileSectionExists("bare", ini)) << "an empty section exists";
+    EXPECT_FALSE(p.ProfileSectionExists("Other", ini));
+
+    const std::string k = "Software\\ZUV Test\\Undo\\Deep";
+    EXPECT_FALSE(p.RegKeyExists(RegRoot::kCurrentUser, "Software\\ZUV Test\\Undo"));
+    ASSERT_TRUE(p.RegCreateKey(RegRoot::kCurrentUser, k));
+    EXPECT_TRUE(p.RegKeyExists(RegRoot::kCurrentUser, "Software\\ZUV Test\\Undo"));
+    RegData multi;
+    multi.type = zuv::platform::kRegMultiSz;
+    multi.bytes = {'a', 0, 'b', 0, 0};
+    ASSERT_TRUE(p.RegSetValue(RegRoot::kCurrentUser, k, "Multi", multi));
+    ASSERT_TRUE(p.RegSetString(RegRoot::kCurrentUser, k, "", "default"));
+    RegData back;
+    ASSERT_TRUE(p.RegQueryValue(RegRoot::kCurrentUser, k, "Multi", back));
+    EXPECT_EQ(back, multi);
+    ASSERT_TRUE(p.RegQueryValue(RegRoot::kCurrentUser, k, "", back));
+    EXPECT_EQ(back.type, zuv::platform::kRegSz);
+    EXPECT_EQ(std::string(back.bytes.begin(), back.bytes.end()), std::string("default", 8));
+    EXPECT_FALSE(p.RegQueryValue(RegRoot::kCurrentUser, k, "None", back));
+
+    EXPECT_FALSE(p.RegDeleteEmptyKey(RegRoot::kCurrentUser, k)) << "it holds values";
+    EXPECT_TRUE(p.RegDeleteValue(RegRoot::kCurrentUser, k, "Multi"));
+    EXPECT_TRUE(p.RegDeleteValue(RegRoot::kCurrentUser, k, ""));
+    EXPECT_FALSE(p.RegDeleteValue(RegRoot::kCurrentUser, k, "Multi"));
+    EXPECT_FALSE(p.RegDeleteEmptyKey(RegRoot::kCurrentUser, "Software\\ZUV Test\\Undo")) << "it holds a key";
+    EXPECT_TRUE(p.RegDeleteEmptyKey(RegRoot::kCurrentUser, k));
+    EXPECT_TRUE(p.RegDeleteEmptyKey(RegRoot::kCurrentUser, "Software\\ZUV Test\\Undo"));
+    EXPECT_FALSE(p.RegKeyExists(RegRoot::kCurrentUser, k));
+}
+
 TEST(Win32Platform, ShellLinkIsSavedAndReadsBack) {
     CoInitialize(nullptr);
     Win32Platform p({});

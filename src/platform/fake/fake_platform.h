@@ -58,6 +58,15 @@ public:
     std::string TempPath() override { return "C:\\TEMP\\"; }
     uint32_t lastError = 0;
     uint32_t LastError() override { return lastError; }
+    // ---- INI files -----------------------------------------------------------------
+    // Called before every profile write (a test may throw from it to stop the program there).
+    std::function<void(const std::string& section, const std::string* key, const std::string& file)> onWriteProfile;
+    bool WriteProfileString(const std::string& section, const std::string* key, const std::string* value,
+                            const std::string& file) override {
+        if (onWriteProfile) onWriteProfile(section, key, file);
+        return PosixPlatform::WriteProfileString(section, key, value, file);
+    }
+
     uint32_t clock = 1000;
     uint32_t TickCount() override { return clock; }
     void Sleep(uint32_t ms) override { clock += ms; }
@@ -71,6 +80,7 @@ public:
         std::string text;
         uint32_t dword = 0;
         std::vector<uint8_t> binary;
+        uint32_t binaryType = kRegBinary;  // the Windows type of a kBinary value
     };
     // Keys by "ROOT\SUBKEY" upper-cased ("HKLM\SOFTWARE\X"); values by upper-cased name.
     std::map<std::string, std::map<std::string, RegValue>> registry;
@@ -84,6 +94,11 @@ public:
     bool RegSetDword(RegRoot root, const std::string& subKey, const std::string& name, uint32_t value) override;
     bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
                       const std::vector<uint8_t>& value) override;
+    bool RegKeyExists(RegRoot root, const std::string& subKey) override;
+    bool RegQueryValue(RegRoot root, const std::string& subKey, const std::string& name, RegData& data) override;
+    bool RegSetValue(RegRoot root, const std::string& subKey, const std::string& name, const RegData& data) override;
+    bool RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) override;
+    bool RegDeleteEmptyKey(RegRoot root, const std::string& subKey) override;
 
     // ---- shell and restart ---------------------------------------------------------
     // Saved links; a small file is also written at the link's path.

@@ -402,6 +402,15 @@ bool PosixPlatform::WriteProfileString(const std::string& section, const std::st
     return WriteIniEntry(HostPath(file), section, key, value);
 }
 
+bool PosixPlatform::ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
+                                      std::string& value) {
+    return ReadIniEntry(HostPath(file), section, key, value);
+}
+
+bool PosixPlatform::ProfileSectionExists(const std::string& section, const std::string& file) {
+    return IniSectionExists(HostPath(file), section);
+}
+
 void PosixPlatform::ShowMessage(const std::string& text) { std::cerr << text << "\n"; }
 void PosixPlatform::ShowError(const std::string& text) { std::cerr << "error: " << text << "\n"; }
 

@@ -51,6 +51,9 @@ public:
 
     bool WriteProfileString(const std::string& section, const std::string* key,
                             const std::string* value, const std::string& file) override;
+    bool ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
+                           std::string& value) override;
+    bool ProfileSectionExists(const std::string& section, const std::string& file) override;
 
     bool RegCreateKey(RegRoot, const std::string&) override { return false; }
     bool RegSetString(RegRoot, const std::string&, const std::string&, const std::string&) override {
@@ -60,6 +63,11 @@ public:
     bool RegSetBinary(RegRoot, const std::string&, const std::string&, const std::vector<uint8_t>&) override {
         return false;
     }
+    bool RegKeyExists(RegRoot, const std::string&) override { return false; }
+    bool RegQueryValue(RegRoot, const std::string&, const std::string&, RegData&) override { return false; }
+    bool RegSetValue(RegRoot, const std::string&, const std::string&, const RegData&) override { return false; }
+    bool RegDeleteValue(RegRoot, const std::string&, const std::string&) override { return false; }
+    bool RegDeleteEmptyKey(RegRoot, const std::string&) override { return false; }
     bool CreateShellLink(const ShellLink&) override { return false; }
     void LaunchFile(const std::string&, const std::string&, const std::string&, int) override {}
     bool AdjustPrivilege(const std::string&, bool) override { return false; }

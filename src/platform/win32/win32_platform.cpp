@@ -345,6 +345,83 @@ bool Win32Platform::WriteProfileString(const std::string& section, const std::st
                                       value ? value->c_str() : nullptr, file.c_str()) != 0;
 }
 
+bool Win32Platform::ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
+                                      std::string& value) {
+    // A key that is missing gives back the default; a default no value can hold tells the two
+    // apart. The buffer grows until the value fits.
+    static const char kAbsent[] = "\x01\x02" "absent" "\x02\x01";
+    std::vector<char> buffer(1024);
+    for (;;) {
+        DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), kAbsent, buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), file.c_str());
+        if (n + 1 < buffer.size() || buffer.size() >= (1u << 20)) {
+            value.assign(buffer.data(), n);
+            return value != kAbsent;
+        }
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+bool Win32Platform::ProfileSectionExists(const std::string& section, const std::string& file) {
+    std::vector<char> buffer(8192);
+    for (;;) {
+        DWORD n = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+        if (n + 2 < buffer.size() || buffer.size() >= (1u << 20)) {
+            for (const char* name = buffer.data(); *name && name < buffer.data() + n; name += std::strlen(name) + 1)
+                if (lstrcmpiA(name, section.c_str()) == 0) return true;
+            return false;
+        }
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+bool Win32Platform::RegKeyExists(RegRoot root, const std::string& subKey) {
+    HKEY key;
+    if (RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool Win32Platform::RegQueryValue(RegRoot root, const std::string& subKey, const std::string& name, RegData& data) {
+    HKEY key;
+    if (RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    DWORD type = 0, size = 0;
+    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
+    if (result == ERROR_SUCCESS) {
+        data.type = type;
+        data.bytes.assign(size, 0);
+        result = RegQueryValueExA(key, name.c_str(), nullptr, &type, data.bytes.data(), &size);
+        data.bytes.resize(size);
+    }
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool Win32Platform::RegSetValue(RegRoot root, const std::string& subKey, const std::string& name,
+                                const RegData& data) {
+    return SetValue(root, subKey, name, data.type, data.bytes.data(), static_cast<DWORD>(data.bytes.size()));
+}
+
+bool Win32Platform::RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) {
+    HKEY key;
+    if (RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
+    LONG result = ::RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool Win32Platform::RegDeleteEmptyKey(RegRoot root, const std::string& subKey) {
+    HKEY key;
+    if (subKey.empty() || RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD subKeys = 1, values = 1;
+    LONG result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                                   nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || subKeys != 0 || values != 0) return false;
+    return RegDeleteKeyA(RootKey(root), subKey.c_str()) == ERROR_SUCCESS;
+}
+
 bool Win32Platform::RegCreateKey(RegRoot root, const std::string& subKey) {
     HKEY key;
     DWORD disposition;

@@ -48,6 +48,9 @@ public:
 
     bool WriteProfileString(const std::string& section, const std::string* key, const std::string* value,
                             const std::string& file) override;
+    bool ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
+                           std::string& value) override;
+    bool ProfileSectionExists(const std::string& section, const std::string& file) override;
 
     bool RegCreateKey(RegRoot root, const std::string& subKey) override;
     bool RegSetString(RegRoot root, const std::string& subKey, const std::string& name,
@@ -55,6 +58,11 @@ public:
     bool RegSetDword(RegRoot root, const std::string& subKey, const std::string& name, uint32_t value) override;
     bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
                       const std::vector<uint8_t>& value) override;
+    bool RegKeyExists(RegRoot root, const std::string& subKey) override;
+    bool RegQueryValue(RegRoot root, const std::string& subKey, const std::string& name, RegData& data) override;
+    bool RegSetValue(RegRoot root, const std::string& subKey, const std::string& name, const RegData& data) override;
+    bool RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) override;
+    bool RegDeleteEmptyKey(RegRoot root, const std::string& subKey) override;
 
     bool CreateShellLink(const ShellLink& link) override;
     void LaunchFile(const std::string& file, const std::string& parameters, const std::string& directory,
