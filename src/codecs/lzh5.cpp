@@ -172,26 +172,28 @@ private:
         return pos + length;
     }
 
-    // The packed tables of the fast loop. A literal/length entry holds the symbol in its low
-    // 16 bits and the code length above them, with a flag for literals (tested by sign) and
-    // one for codes longer than the table (then the low bits hold the tree node below the
-    // slot). A distance entry holds the distance a class stands for (the extra bits are
-    // added to it), the code length and the count of extra bits.
+    // The packed tables of the fast loop. A literal/length entry holds the code length in its
+    // low byte and the symbol in the 16 bits above, with a flag for literals (tested by sign)
+    // and one for codes longer than the table (then the symbol bits hold the tree node below
+    // the slot). A distance entry holds the code length in its low byte, the count of extra
+    // bits above it and, in the high 16 bits, the distance the class stands for (the extra
+    // bits are added to it). The length in the low byte lets the loop shift and count by the
+    // entry itself: shifts take the count modulo 64 and the bit count is kept modulo 64.
     static constexpr uint32_t kLiteral = 1u << 31;
     static constexpr uint32_t kTree = 1u << 30;
     static constexpr int kCTableBits = 12;
     static constexpr int kPTableBits = 8;
-    static constexpr int kLiteralsPerRefill = 3;
+    static constexpr int kLiteralsPerRefill = 4;
 
     static constexpr uint32_t SymbolEntry(unsigned j, unsigned len) {
-        return (j <= 255 ? kLiteral : 0) | (len << 16) | j;
+        return (j <= 255 ? kLiteral : 0) | (j << 8) | len;
     }
     static constexpr uint32_t DistanceEntry(unsigned p, unsigned len) {
         // Class 0 is distance 1 and class 1 distance 2; class p > 1 spans 2^(p-1) distances
         // from 2^(p-1) + 1, picked by p - 1 extra bits.
         const unsigned extra = p > 1 ? p - 1 : 0;
         const unsigned base = p > 1 ? (1u << (p - 1)) + 1 : p + 1;
-        return (extra << 24) | (len << 16) | base;
+        return (base << 16) | (extra << 8) | len;
     }
 
     // The main loop while at least 8 bytes of the current chunk are unread. The bit buffer is
@@ -201,7 +203,8 @@ private:
     // read here, so no byte needs to reach the sink before the loop ends. Entered with room
     // for one round: 8 input bytes, kLiteralsPerRefill symbols of the block, and as many
     // bytes before both the buffer's limit and the last byte wanted.
-    uint8_t* DecodeFast(uint8_t* pos, uint8_t* const limit, int64_t& left) {
+    // Kept out of line: inlined into the caller it shares the registers with the slow path.
+    [[gnu::noinline]] uint8_t* DecodeFast(uint8_t* pos, uint8_t* const limit, int64_t& left) {
         // A round's bits: a match takes the longest literal/length code, the longest distance
         // code and the most extra bits; a run of literals takes only codes found in the table,
         // and the entry after them is looked up in bits that are still the stream's.
@@ -218,12 +221,13 @@ private:
         // A match starts before `limit` and CopyMatch writes at most 15 bytes past its end.
         static_assert(kSlack >= kMaxMatch + 15, "the text buffer's slack must hold a whole match and its overrun");
         // The entries' fields: symbols and nodes in 16 bits below the length, flags above it.
-        static_assert(kPoolSize <= 0xFFFF && kNC <= 0xFFFF && kDicSize <= 0xFFFF, "entry fields must fit 16 bits");
-        static_assert(kMaxCodeBits < 256 && kMaxExtraBits < 256 && kMaxCodeBits + kMaxExtraBits < 64,
+        static_assert(kPoolSize <= 0xFFFF && kNC <= 0xFFFF && kDicSize <= 0xFFFF && kNC < (kTree >> 8),
+                      "entry fields must fit 16 bits");
+        static_assert(kMaxCodeBits < 64 && kMaxExtraBits < 256 && (uint32_t(kDicSize) << 16) < kTree,
                       "distance entry fields");
         // Kept in locals: stores through the text pointer could otherwise alias them.
         uint64_t bits = bits_;
-        int count = bitCount_;
+        uint32_t count = static_cast<uint32_t>(bitCount_);  // modulo 64: the bits above are left over
         const uint8_t* in = in_;
         const uint8_t* const safeEnd = inEnd_ - 8;
         unsigned blockLeft = blockSize_;
@@ -238,41 +242,38 @@ private:
             uint64_t w;
             std::memcpy(&w, in, 8);
             w = __builtin_bswap64(w);
-            bits |= w >> count;
-            in += (63 - count) >> 3;
+            bits |= w >> (count & 63);
+            in += (~count & 63) >> 3;
             count |= kRefilled;
         };
         refill();
         uint32_t e = cFast[bits >> (64 - kCTableBits)];
         for (;;) {
             if (e & kTree) e = LongCode(e, bits, pos);
-            const int len = static_cast<int>(e >> 16) & 31;
-            bits <<= len;
-            count -= len;
+            bits <<= (e & 63);
+            count -= e;
             --blockLeft;
             if (static_cast<int32_t>(e) < 0) {
-                *pos++ = static_cast<uint8_t>(e);
+                *pos++ = static_cast<uint8_t>(e >> 8);
                 // More literals while their codes are in the table.
                 for (int n = 1; n < kLiteralsPerRefill; ++n) {
                     e = cFast[bits >> (64 - kCTableBits)];
                     if (static_cast<int32_t>(e) >= 0) goto next;
-                    const int more = static_cast<int>(e >> 16) & 31;
-                    bits <<= more;
-                    count -= more;
+                    bits <<= (e & 63);
+                    count -= e;
                     --blockLeft;
-                    *pos++ = static_cast<uint8_t>(e);
+                    *pos++ = static_cast<uint8_t>(e >> 8);
                 }
             } else {
-                const int length = static_cast<int>(e & 0xFFFF) - 253;
+                const int length = static_cast<int>((e >> 8) & 0xFFFF) - 253;
                 uint32_t d = ptFast[bits >> (64 - kPTableBits)];
                 if (d & kTree) d = LongDistance(d, bits, pos);
-                const int dlen = static_cast<int>(d >> 16) & 0xFF;
-                const int extra = static_cast<int>(d >> 24);
-                bits <<= dlen;
+                const unsigned extra = (d >> 8) & 0xFF;
+                bits <<= (d & 63);
                 // Two shifts, so that no extra bits (a shift by 64) give 0.
-                const uint32_t back = (d & 0xFFFF) + static_cast<uint32_t>((bits >> 1) >> (63 - extra));
+                const uint32_t back = (d >> 16) + static_cast<uint32_t>((bits >> 1) >> (63 - extra));
                 bits <<= extra;
-                count -= dlen + extra;
+                count -= (d & 0xFF) + extra;
                 pos = CopyMatch(pos, length, back);
             }
             e = cFast[bits >> (64 - kCTableBits)];
@@ -281,7 +282,7 @@ private:
             refill();
         }
         bits_ = bits;
-        bitCount_ = count;
+        bitCount_ = static_cast<int>(count & 63);
         in_ = in;
         blockSize_ = blockLeft;
         left -= pos - start;
@@ -293,13 +294,13 @@ private:
     // slot; `pos` is where the text stands, for the sink should the code be bad.
     uint32_t LongCode(uint32_t e, uint64_t bits, uint8_t* pos) {
         pos_ = pos;
-        const unsigned j = WalkTree(e & 0xFFFF, static_cast<unsigned>(bits >> 48), 1u << (15 - kCTableBits), kNC);
+        const unsigned j = WalkTree((e >> 8) & 0xFFFF, static_cast<unsigned>(bits >> 48), 1u << (15 - kCTableBits), kNC);
         return SymbolEntry(j, cLen_[j]);
     }
 
     uint32_t LongDistance(uint32_t d, uint64_t bits, uint8_t* pos) {
         pos_ = pos;
-        const unsigned p = WalkTree(d & 0xFFFF, static_cast<unsigned>(bits >> 48), 1u << (15 - kPTableBits), kNP);
+        const unsigned p = WalkTree((d >> 8) & 0xFFFF, static_cast<unsigned>(bits >> 48), 1u << (15 - kPTableBits), kNP);
         return DistanceEntry(p, ptLen_[p]);
     }
 
@@ -379,7 +380,7 @@ private:
         // The fast loop's distance table (the literal/length one is filled as it is built).
         for (int k = 0; k < 256; ++k) {
             unsigned j = ptTable_[k];
-            ptFast_[k] = j < kNP ? DistanceEntry(j, ptLen_[j]) : kTree | j;
+            ptFast_[k] = j < kNP ? DistanceEntry(j, ptLen_[j]) : kTree | (j << 8);
         }
     }
 
@@ -457,7 +458,7 @@ private:
         uint32_t* const fast = cFast_;
         const uint32_t tree = BuildTable(kNC, cLen_, kCTableBits, cTable_, left_, right_,
                                          [fast](uint32_t k, int ch, int len) { fast[k] = SymbolEntry(ch, len); });
-        for (uint32_t k = tree; k < (1u << kCTableBits); ++k) fast[k] = kTree | cTable_[k];
+        for (uint32_t k = tree; k < (1u << kCTableBits); ++k) fast[k] = kTree | (uint32_t(cTable_[k]) << 8);
     }
 
     inline unsigned DecodeSymbol() {
