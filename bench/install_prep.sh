@@ -30,7 +30,7 @@ for i in 0 1 2 3 4; do
   tar cf - /usr/bin 2>/dev/null | tail -c +$((i * part + 1)) | head -c "$part" > "$work/files/prog$i.bin"
 done
 set -o pipefail
-"$zuv" pack -o "$set_dir" --segment-size 20000000 --method lh5 "$win/examples/hello.exe" \
+"$zuv" pack -o "$set_dir" --segment-size 20000000 --method lh5 \
   "$root"/examples/product/* "$work"/files/*.bin >/dev/null
 cp "$win/install.exe" "$root/examples/install.cfg" "$set_dir/"
 rm -rf "$work/files"
