@@ -18,7 +18,7 @@ template <class Fill>
 uint32_t BuildTable(int nchar, const uint8_t* bitlen, int tableBits, uint16_t* table, uint16_t* left, uint16_t* right,
                 Fill fill) {
     uint32_t count[17] = {0};
-    uint32_t weight[18];
+    uint32_t weight[18] = {0};  // zeroed: -O3 cannot see that only 1..16 are read
     uint32_t start[18];
     for (int i = 0; i < nchar; ++i) {
         if (bitlen[i] > 16) throw ELZHBadDecodeTable();
