@@ -9,7 +9,7 @@ trap 'rm -rf "$out"; wine_stop' EXIT
 # A broken script: refused, and the folder left empty.
 sed 's/^Main=<INSTALLDIR>~/Main=<INSTDIR>~/' examples/install.cfg >"$out/broken.cfg"
 if build/native/zuv build -q -o "$out/broken" --setup "$win" --segment-size 16K \
-    "$out/broken.cfg" "$win/examples/hello.exe" examples/product/* >"$out/broken.log" 2>&1; then
+    "$out/broken.cfg" "$win/examples/hello.exe" "$win/uninstaller.exe" examples/product/* >"$out/broken.log" 2>&1; then
   fail "zuv build kept a set whose script has no <INSTALLDIR> entry"
 fi
 grep -q "no <INSTALLDIR> entry" "$out/broken.log" || fail "the refusal does not say why: $(cat "$out/broken.log")"
@@ -17,7 +17,7 @@ grep -q "no <INSTALLDIR> entry" "$out/broken.log" || fail "the refusal does not 
 
 # The example as shipped.
 build/native/zuv build -o "$out/set" --setup "$win" --segment-size 16K --method lh5 \
-  examples/install.cfg "$win/examples/hello.exe" examples/product/* || fail "zuv build failed"
+  examples/install.cfg "$win/examples/hello.exe" "$win/uninstaller.exe" examples/product/* || fail "zuv build failed"
 for f in install.exe install.cfg disk.001 disk.002 disk.003; do
   [ -f "$out/set/$f" ] || fail "zuv build wrote no $f"
 done

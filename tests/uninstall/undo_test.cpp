@@ -170,7 +170,8 @@ TEST_F(ProductTest, WhatTheUserChangedOrAddedIsKeptAndListed) {
     platform.PutFile("C:\\Program Files\\MyApp\\MYAPP.EXE", "patched by the user");
     platform.PutFile("C:\\WINDOWS\\Fonts\\HELLO.FON", "edited");
     platform.PutFile("C:\\Program Files\\MyApp\\Data\\notes.txt", "mine");
-    platform.WriteProfileString("Main", new std::string("Mode"), new std::string("user"), "C:\\WINDOWS\\EXISTING.INI");
+    const std::string mode = "Mode", user = "user";
+    platform.WriteProfileString("Main", &mode, &user, "C:\\WINDOWS\\EXISTING.INI");
     platform.RegSetString(platform::RegRoot::kLocalMachine, "Software\\Firm\\App", "Version", "2.0");
     // Lines others added to AUTOEXEC.BAT after the block.
     std::vector<std::string> lines;
