@@ -84,6 +84,10 @@ struct ShellLink {
 
 enum class BoxIcon { kNone, kError, kWarning, kQuestion, kInformation };
 
+// The shell's folders for all users that receive shortcuts (CSIDL_COMMON_DESKTOPDIRECTORY,
+// CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS).
+enum class ShellFolder { kCommonDesktop, kCommonStartMenu, kCommonPrograms };
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -140,6 +144,9 @@ public:
                               const std::vector<uint8_t>& value) = 0;
 
     // ---- shell -------------------------------------------------------------------
+    // The shell's own folder for all users, without a trailing "\"; empty when the shell
+    // has none (callers then use the folders below the Windows directory).
+    virtual std::string ShellFolderPath(ShellFolder folder) = 0;
     // Saves a .lnk through the shell-link object; false on any failure.
     virtual bool CreateShellLink(const ShellLink& link) = 0;
     // ShellExecuteA with the default verb; the result is not examined by callers.

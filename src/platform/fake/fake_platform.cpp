@@ -181,6 +181,17 @@ bool FakePlatform::RegSetBinary(RegRoot root, const std::string& subKey, const s
     return true;
 }
 
+std::string FakePlatform::ShellFolderPath(ShellFolder folder) {
+    auto set = shellFolders.find(folder);
+    if (set != shellFolders.end()) return set->second;
+    switch (folder) {
+        case ShellFolder::kCommonDesktop: return windowsDirectory + "\\Desktop";
+        case ShellFolder::kCommonStartMenu: return windowsDirectory + "\\Start Menu";
+        case ShellFolder::kCommonPrograms: return windowsDirectory + "\\Start Menu\\Programs";
+    }
+    return std::string();
+}
+
 bool FakePlatform::CreateShellLink(const ShellLink& link) {
     if (linksFail) return false;
     std::string host = HostPath(link.linkFile);

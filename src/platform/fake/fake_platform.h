@@ -75,6 +75,11 @@ public:
                       const std::vector<uint8_t>& value) override;
 
     // ---- shell and restart ---------------------------------------------------------
+    // What the shell answers for its common folders; a folder not set here is the one below
+    // the Windows directory that older systems use (Desktop, Start Menu, Start Menu\Programs).
+    // An empty text stands for a shell that has no such folder.
+    std::map<ShellFolder, std::string> shellFolders;
+    std::string ShellFolderPath(ShellFolder folder) override;
     // Saved links; a small file is also written at the link's path.
     std::vector<ShellLink> links;
     bool linksFail = false;

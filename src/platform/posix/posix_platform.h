@@ -50,6 +50,8 @@ public:
     bool RegSetBinary(RegRoot, const std::string&, const std::string&, const std::vector<uint8_t>&) override {
         return false;
     }
+    // No shell here: the folders below the Windows directory are used.
+    std::string ShellFolderPath(ShellFolder) override { return std::string(); }
     bool CreateShellLink(const ShellLink&) override { return false; }
     void LaunchFile(const std::string&, const std::string&, const std::string&, int) override {}
     bool AdjustPrivilege(const std::string&, bool) override { return false; }

@@ -298,6 +298,26 @@ bool Win32Platform::RegSetBinary(RegRoot root, const std::string& subKey, const 
     return SetValue(root, subKey, name, REG_BINARY, value.data(), static_cast<DWORD>(value.size()));
 }
 
+std::string Win32Platform::ShellFolderPath(ShellFolder folder) {
+    int csidl = CSIDL_COMMON_PROGRAMS;
+    switch (folder) {
+        case ShellFolder::kCommonDesktop: csidl = CSIDL_COMMON_DESKTOPDIRECTORY; break;
+        case ShellFolder::kCommonStartMenu: csidl = CSIDL_COMMON_STARTMENU; break;
+        case ShellFolder::kCommonPrograms: csidl = CSIDL_COMMON_PROGRAMS; break;
+    }
+    // The shell writes at most MAX_PATH characters here, terminator included. Older shells
+    // without SHGetFolderPathA still answer SHGetSpecialFolderPathA; a shell that knows
+    // neither folder (Windows 95) leaves the answer empty.
+    char buffer[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)) &&
+        !SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE))
+        return std::string();
+    buffer[MAX_PATH] = '\0';
+    std::string path = buffer;
+    if (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
 bool Win32Platform::CreateShellLink(const ShellLink& link) {
     IShellLinkA* shell = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,

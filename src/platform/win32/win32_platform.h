@@ -50,6 +50,7 @@ public:
     bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
                       const std::vector<uint8_t>& value) override;
 
+    std::string ShellFolderPath(ShellFolder folder) override;
     bool CreateShellLink(const ShellLink& link) override;
     void LaunchFile(const std::string& file, const std::string& parameters, const std::string& directory,
                     int show) override;
