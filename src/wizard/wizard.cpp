@@ -1,7 +1,9 @@
 #include "wizard/wizard.h"
 
 #include "common/routines.h"
+#include "common/disk_space.h"
 #include "wizard/install_engine.h"
+#include "wizard/install_space.h"
 #include "wizard/text_lines.h"
 
 namespace zuv::wizard {
@@ -318,6 +320,14 @@ void TZUV::installClick() {
         platform_.ShowMessage(kNoInstallDirMessage);
         return;
     }
+    // Before anything is changed: every drive the files go to must hold them. When one does
+    // not, the user is told which and the wizard stays on its page.
+    const std::vector<common::DriveSpace> plan =
+        PlanInstallSpace(platform_, script_, state_, mainDir_, RadioChecked(Radio::kMin));
+    if (const common::DriveSpace* shortDrive = FirstShortDrive(plan)) {
+        platform_.ShowMessage(common::NotEnoughSpaceMessage(*shortDrive, "for this installation"));
+        return;
+    }
     shortcuts_.Folder = createFolder_;
     shortcuts_.FolderStartMenu = CheckBoxChecked(CheckBox::kCheckBox1);
     shortcuts_.FolderDesktop = CheckBoxChecked(CheckBox::kCheckBox2);
@@ -349,7 +359,19 @@ void TZUV::Notebook1PageChanged() {
         const std::string& launch = script_.LaunchProgram;
         size_t gt = launch.find('>');
         SetLabel2(gt == std::string::npos ? launch : launch.substr(gt + 1));
+        ShowSpaceNeeded();
     }
+}
+
+void TZUV::ShowSpaceNeeded() {
+    // The summary gains one line with the space the files need; a later visit replaces it,
+    // since the destination or the install type may have changed in between.
+    std::vector<std::string> lines = MemoLines(Memo::kMemo4);
+    if (!lines.empty() && lines.back().rfind(kSpaceNeededStart, 0) == 0) lines.pop_back();
+    const std::string line =
+        SpaceNeededLine(PlanInstallSpace(platform_, script_, state_, mainDir_, RadioChecked(Radio::kMin)));
+    if (!line.empty()) lines.push_back(line);
+    SetMemo(Memo::kMemo4, std::move(lines));
 }
 
 void TZUV::BuildFoldersPage() {

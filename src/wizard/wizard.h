@@ -137,6 +137,7 @@ private:
     void SetCheckList(CheckList list, std::vector<std::string> items, std::vector<bool> checked);
     bool LicenceShown();
     void BuildFoldersPage();
+    void ShowSpaceNeeded();
     void CloseWizard();
 
     platform::Platform& platform_;

@@ -161,10 +161,11 @@ TEST_F(WizardTest, NoFolderAndNoWorkstationPromptJumpFromDestinationToReadyAndBa
     EXPECT_EQ(wizard.PageIndex(), kPageReady);
     EXPECT_TRUE(wizard.ButtonVisible(Button::kInstall));
     EXPECT_FALSE(wizard.ButtonEnabled(Button::kNext));
-    // The skipped folders page leaves the lists and the summary empty.
+    // The skipped folders page leaves the lists empty, and the summary holds only the line
+    // with the space needed that the ready page adds.
     EXPECT_TRUE(wizard.CheckListItems(CheckList::kDK).empty());
     EXPECT_TRUE(wizard.CheckListItems(CheckList::kSM).empty());
-    EXPECT_TRUE(wizard.MemoLines(Memo::kMemo4).empty());
+    EXPECT_EQ(wizard.MemoLines(Memo::kMemo4), (std::vector<std::string>{"Space needed: 0 bytes on C:"}));
     wizard.backClick();
     EXPECT_EQ(wizard.PageIndex(), kPageDestination);
     EXPECT_FALSE(wizard.ButtonVisible(Button::kInstall));

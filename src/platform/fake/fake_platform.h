@@ -37,9 +37,11 @@ public:
     bool SetCurrentDirectory(const std::string& path, std::string& error) override;
     std::string FullPath(const std::string& path) override;
     std::string ShortPath(const std::string& path) override;
-    // Free bytes reported for every drive.
+    // Free bytes reported for every drive, unless `driveFree` names the drive (upper-case
+    // letter) of the path asked about.
     int64_t diskFree = int64_t(1) << 40;
-    int64_t DiskFree(const std::string&) override { return diskFree; }
+    std::map<char, int64_t> driveFree;
+    int64_t DiskFree(const std::string& path) override;
     // Files (by upper-cased Windows path) that accept only this many bytes (a full disk).
     std::map<std::string, uint32_t> writeLimits;
     // Upper-cased Windows paths that cannot be created or opened.
