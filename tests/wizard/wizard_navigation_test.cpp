@@ -5,6 +5,7 @@
 #include "platform/fake/fake_platform.h"
 #include "shell/script.h"
 #include "shell/shell_state.h"
+#include "wizard/keyboard.h"
 #include "wizard/recording_view.h"
 #include "wizard/wizard.h"
 
@@ -365,6 +366,25 @@ TEST_F(WizardTest, InstallIsRefusedForAScriptWithoutInstallDirEntry) {
     EXPECT_TRUE(platform.Exists(state.TempDir + "\\A.TXT"));
     EXPECT_EQ(view.closes, 0);
     EXPECT_TRUE(view.barVisible);
+}
+
+}  // namespace
+}  // namespace zuv::wizard
+
+namespace zuv::wizard {
+namespace {
+
+// Return presses the page's default control: the one that moves the user on.
+TEST(WizardKeyboard, EachPageHasTheDefaultControlThatMovesOn) {
+    const std::pair<int, DefaultControl> expected[] = {
+        {kPageWelcome, DefaultControl::kNext},     {kPageLicence, DefaultControl::kAccept},
+        {kPageDestination, DefaultControl::kNext}, {kPageFolders, DefaultControl::kNext},
+        {kPageInstallType, DefaultControl::kNext}, {kPageReady, DefaultControl::kInstall},
+        {kPageInstall, DefaultControl::kNone},
+    };
+    for (const auto& [page, control] : expected) EXPECT_EQ(DefaultControlOf(page, page == kPageReady), control) << page;
+    EXPECT_EQ(DefaultControlOf(kPageReady, false), DefaultControl::kNext);
+    EXPECT_EQ(DefaultControlOf(-1, false), DefaultControl::kNone);
 }
 
 }  // namespace
