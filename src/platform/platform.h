@@ -114,6 +114,9 @@ public:
     virtual std::string ShortPath(const std::string& path) = 0;
     // Free bytes on the drive holding `path`; -1 when the query fails.
     virtual int64_t DiskFree(const std::string& path) = 0;
+    // The longest full path, in characters, that the file calls accept here: 0 when there is
+    // no such limit (long paths enabled), 259 on systems that cut at MAX_PATH.
+    virtual size_t MaxPathLength() = 0;
 
     // ---- files -------------------------------------------------------------------
     // nullptr when the file cannot be opened or created.

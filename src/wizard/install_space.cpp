@@ -11,6 +11,40 @@ using common::Upper;
 
 const char* const kSpaceNeededStart = "Space needed: ";
 
+namespace {
+
+// Every copy the file step will make, in its order: (directory, name). The setup program and
+// its script come first, into the destination.
+std::vector<std::pair<std::string, std::string>> PlannedCopies(platform::Platform& platform,
+                                                               const shell::LoadedScript& script,
+                                                               const shell::ShellState& state,
+                                                               const std::string& mainDir, bool minChecked) {
+    std::vector<std::pair<std::string, std::string>> copies;
+    const std::string windowsDir = common::GetWindowsDir(platform);
+    std::vector<std::string> tags, dirs;
+    for (const std::string& line : script.DirectoriesList) {
+        std::string path = line;
+        const std::string tag = Upper(SplitAtChar(path, '~'));
+        if (path == line) path.clear();
+        tags.push_back(tag);
+        dirs.push_back(ResolveDirectoryTag(tag, path, windowsDir, state.SystemRoot, mainDir, mainDir));
+    }
+    copies.emplace_back(mainDir, "install.exe");
+    copies.emplace_back(mainDir, "install.cfg");
+    const std::vector<std::string>& files = minChecked ? script.WorkStationList : script.FilesList;
+    for (size_t i = 0; i < tags.size(); ++i) {
+        for (const std::string& line : files) {
+            std::string entry = line;
+            const std::string name = common::NamePart(SplitAtChar(entry, '~'));
+            const std::string ftag = SplitAtChar(entry, '~');
+            if (Upper(ftag) == tags[i]) copies.emplace_back(dirs[i], name);
+        }
+    }
+    return copies;
+}
+
+}  // namespace
+
 std::vector<common::DriveSpace> PlanInstallSpace(platform::Platform& platform, const shell::LoadedScript& script,
                                                  const shell::ShellState& state, const std::string& mainDir,
                                                  bool minChecked) {
@@ -29,34 +63,32 @@ std::vector<common::DriveSpace> PlanInstallSpace(platform::Platform& platform, c
         plan.push_back(space);
     };
     // A file that replaces one of the same name gives that file's space back.
-    auto copyInto = [&](const std::string& dir, const std::string& name) {
+    for (const auto& [dir, name] : PlannedCopies(platform, script, state, mainDir, minChecked)) {
         const uint64_t size = common::FileSize(platform, state.TempDir + "\\" + name);
         const uint64_t replaced = common::FileSize(platform, common::JoinPath(dir, name));
         add(dir, size > replaced ? size - replaced : 0);
-    };
-
-    const std::string windowsDir = common::GetWindowsDir(platform);
-    std::vector<std::string> tags, dirs;
-    for (const std::string& line : script.DirectoriesList) {
-        std::string path = line;
-        const std::string tag = Upper(SplitAtChar(path, '~'));
-        if (path == line) path.clear();
-        tags.push_back(tag);
-        dirs.push_back(ResolveDirectoryTag(tag, path, windowsDir, state.SystemRoot, mainDir, mainDir));
-    }
-    copyInto(mainDir, "install.exe");
-    copyInto(mainDir, "install.cfg");
-    const std::vector<std::string>& files = minChecked ? script.WorkStationList : script.FilesList;
-    for (size_t i = 0; i < tags.size(); ++i) {
-        for (const std::string& line : files) {
-            std::string entry = line;
-            const std::string name = common::NamePart(SplitAtChar(entry, '~'));
-            const std::string ftag = SplitAtChar(entry, '~');
-            if (Upper(ftag) == tags[i]) copyInto(dirs[i], name);
-        }
     }
     for (common::DriveSpace& space : plan) space.free = common::DriveFree(platform, space.drive);
     return plan;
+}
+
+std::string FirstTooLongPath(platform::Platform& platform, const shell::LoadedScript& script,
+                             const shell::ShellState& state, const std::string& mainDir, bool minChecked,
+                             size_t limit) {
+    if (limit == 0 || !TInstallEngine::HasInstallDirEntry(script)) return std::string();
+    std::vector<std::string> paths = {common::JoinPath(mainDir, "uninstall.cfg")};
+    for (const auto& [dir, name] : PlannedCopies(platform, script, state, mainDir, minChecked))
+        paths.push_back(common::JoinPath(dir, name));
+    for (const std::string& path : paths)
+        if (platform.FullPath(path).size() > limit) return path;
+    return std::string();
+}
+
+std::string PathTooLongMessage(const std::string& path, size_t limit) {
+    return "This path is " + std::to_string(path.size()) + " characters long:\r" + path +
+           "\rThis system accepts paths of at most " + std::to_string(limit) +
+           " characters (Windows 10 and later accept longer ones when long paths are enabled).\r\r"
+           "Choose a shorter destination directory.";
 }
 
 std::string SpaceNeededLine(const std::vector<common::DriveSpace>& plan) {

@@ -25,6 +25,16 @@ std::vector<common::DriveSpace> PlanInstallSpace(platform::Platform& platform, c
                                                  const shell::ShellState& state, const std::string& mainDir,
                                                  bool minChecked);
 
+// The first path the install would write (directories, files, the uninstall record) that is
+// longer than `limit` characters, or empty when all fit or `limit` is 0. Takes the same
+// inputs as PlanInstallSpace; throws nothing.
+std::string FirstTooLongPath(platform::Platform& platform, const shell::LoadedScript& script,
+                             const shell::ShellState& state, const std::string& mainDir, bool minChecked,
+                             size_t limit);
+
+// The message for such a path: the path, its length, the limit and what to do.
+std::string PathTooLongMessage(const std::string& path, size_t limit);
+
 // "Space needed: 3.4 MB on C:" (drives joined by ", "); empty for an empty plan.
 std::string SpaceNeededLine(const std::vector<common::DriveSpace>& plan);
 

@@ -320,8 +320,15 @@ void TZUV::installClick() {
         platform_.ShowMessage(kNoInstallDirMessage);
         return;
     }
-    // Before anything is changed: every drive the files go to must hold them. When one does
-    // not, the user is told which and the wizard stays on its page.
+    // Before anything is changed: no path may be longer than the system accepts (it would be
+    // cut or refused half-way), and every drive the files go to must hold them. When one
+    // check fails, the user is told why and the wizard stays on its page.
+    const size_t limit = platform_.MaxPathLength();
+    const std::string tooLong = FirstTooLongPath(platform_, script_, state_, mainDir_, RadioChecked(Radio::kMin), limit);
+    if (!tooLong.empty()) {
+        platform_.ShowMessage(PathTooLongMessage(tooLong, limit));
+        return;
+    }
     const std::vector<common::DriveSpace> plan =
         PlanInstallSpace(platform_, script_, state_, mainDir_, RadioChecked(Radio::kMin));
     if (const common::DriveSpace* shortDrive = FirstShortDrive(plan)) {

@@ -108,5 +108,33 @@ INSTANTIATE_TEST_SUITE_P(Drives, InstallSpaceCheckTest,
                                            SpaceCase{"SecondDriveShort", 1 << 20, 100, "D:", kNeededD}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A destination deeper than the system accepts is refused before anything is written, with
+// the path and the limit named; where long paths are enabled it installs whole, never cut.
+TEST_F(InstallSpaceTest, LongDestinationIsRefusedWhereTheSystemWouldCutIt) {
+    std::string deep = "C:\\Programme\\\xC3\x9C\xC3\xAF\x6E\xC3\xAF\x63\xC3\xB8\x64\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
+    while (deep.size() < 300) deep += "\\" + std::string(40, 'd');
+    script.DirectoriesList = {"<INSTALLDIR>~"};
+    script.FilesList = {"BIG.DAT~<INSTALLDIR>~"};
+    for (const size_t limit : {size_t(259), size_t(0)}) {
+        platform.maxPathLength = limit;
+        platform.shown.clear();
+        ToReadyPage();
+        while (wizard.PageIndex() != kPageDestination) wizard.backClick();
+        wizard.MainDirChanged(deep);
+        while (wizard.PageIndex() != kPageReady) wizard.nextClick();
+        wizard.installClick();
+        if (limit) {
+            ASSERT_EQ(platform.ShownTexts().size(), 1u);
+            EXPECT_EQ(platform.ShownTexts()[0], PathTooLongMessage(deep + "\\uninstall.cfg", limit));
+            EXPECT_EQ(wizard.PageIndex(), kPageReady);
+            EXPECT_FALSE(platform.Exists(deep));
+            continue;
+        }
+        EXPECT_TRUE(wizard.InstallFinished());
+        EXPECT_EQ(platform.GetFile(deep + "\\BIG.DAT").size(), 3000u);
+        EXPECT_TRUE(platform.Exists(deep + "\\uninstall.cfg"));
+    }
+}
+
 }  // namespace
 }  // namespace zuv::wizard

@@ -41,6 +41,9 @@ public:
     // letter) of the path asked about.
     int64_t diskFree = int64_t(1) << 40;
     std::map<char, int64_t> driveFree;
+    // The longest path the "system" accepts; 0: no limit.
+    size_t maxPathLength = 0;
+    size_t MaxPathLength() override { return maxPathLength; }
     int64_t DiskFree(const std::string& path) override;
     // Files (by upper-cased Windows path) that accept only this many bytes (a full disk).
     std::map<std::string, uint32_t> writeLimits;

@@ -32,6 +32,7 @@ public:
     std::string FullPath(const std::string& path) override;
     std::string ShortPath(const std::string& path) override;
     int64_t DiskFree(const std::string& path) override;
+    size_t MaxPathLength() override { return 0; }
 
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
     bool DeleteFile(const std::string& path) override;

@@ -184,9 +184,15 @@ std::string Win32Platform::WindowsDirectory() {
 }
 
 std::string Win32Platform::CurrentDirectory() {
-    char buffer[MAX_PATH + 1] = {};
-    DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
-    return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : std::string();
+    // Asked for its length first: a long current directory is never cut.
+    std::string buffer(MAX_PATH + 1, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), &buffer[0]);
+        if (n == 0) return std::string();
+        if (n < buffer.size()) return buffer.substr(0, n);
+        buffer.assign(n + 1, '\0');
+    }
+    return std::string();
 }
 
 bool Win32Platform::SetCurrentDirectory(const std::string& path, std::string& error) {
@@ -202,10 +208,27 @@ bool Win32Platform::SetCurrentDirectory(const std::string& path, std::string& er
 }
 
 std::string Win32Platform::FullPath(const std::string& path) {
-    char buffer[MAX_PATH * 2] = {};
-    char* name = nullptr;
-    DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &name);
-    return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : path;
+    std::string buffer(MAX_PATH * 2, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        char* name = nullptr;
+        DWORD n = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), &buffer[0], &name);
+        if (n == 0) return path;
+        if (n < buffer.size()) return buffer.substr(0, n);
+        buffer.assign(n + 1, '\0');
+    }
+    return path;
+}
+
+size_t Win32Platform::MaxPathLength() {
+    // Windows 10 1607 and later lift the MAX_PATH cut for a process whose manifest says
+    // longPathAware when the system's LongPathsEnabled setting is on; ntdll tells which.
+    using AreLongPathsEnabled = BOOLEAN(WINAPI*)();
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto enabled = ntdll ? reinterpret_cast<AreLongPathsEnabled>(
+                               reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlAreLongPathsEnabled")))
+                         : nullptr;
+    if (enabled && enabled()) return 0;
+    return MAX_PATH - 1;
 }
 
 std::string Win32Platform::ShortPath(const std::string& path) {

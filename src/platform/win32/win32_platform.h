@@ -31,6 +31,7 @@ public:
     std::string FullPath(const std::string& path) override;
     std::string ShortPath(const std::string& path) override;
     int64_t DiskFree(const std::string& path) override;
+    size_t MaxPathLength() override;
 
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
     bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
