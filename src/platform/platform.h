@@ -105,6 +105,10 @@ struct LocalTime {
 // The answer of a question box closed without pressing any of its buttons.
 constexpr int kBoxClosed = -1;
 
+// The shell's folders for all users that receive shortcuts (CSIDL_COMMON_DESKTOPDIRECTORY,
+// CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS).
+enum class ShellFolder { kCommonDesktop, kCommonStartMenu, kCommonPrograms };
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -143,6 +147,9 @@ public:
     virtual std::string ShortPath(const std::string& path) = 0;
     // Free bytes on the drive holding `path`; -1 when the query fails.
     virtual int64_t DiskFree(const std::string& path) = 0;
+    // The longest full path, in characters, that the file calls accept here: 0 when there is
+    // no such limit (long paths enabled), 259 on systems that cut at MAX_PATH.
+    virtual size_t MaxPathLength() = 0;
 
     // ---- files -------------------------------------------------------------------
     // nullptr when the file cannot be opened or created.
@@ -191,6 +198,9 @@ public:
     virtual bool RegDeleteEmptyKey(RegRoot root, const std::string& subKey) = 0;
 
     // ---- shell -------------------------------------------------------------------
+    // The shell's own folder for all users, without a trailing "\"; empty when the shell
+    // has none (callers then use the folders below the Windows directory).
+    virtual std::string ShellFolderPath(ShellFolder folder) = 0;
     // Saves a .lnk through the shell-link object; false on any failure.
     virtual bool CreateShellLink(const ShellLink& link) = 0;
     // ShellExecuteA with the default verb; the result is not examined by callers.

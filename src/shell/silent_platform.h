@@ -98,6 +98,8 @@ public:
     bool RegDeleteEmptyKey(platform::RegRoot root, const std::string& subKey) override {
         return host_.RegDeleteEmptyKey(root, subKey);
     }
+    size_t MaxPathLength() override { return host_.MaxPathLength(); }
+    std::string ShellFolderPath(platform::ShellFolder folder) override { return host_.ShellFolderPath(folder); }
     bool CreateShellLink(const platform::ShellLink& link) override { return host_.CreateShellLink(link); }
     void LaunchFile(const std::string& file, const std::string& parameters, const std::string& directory,
                     int show) override {

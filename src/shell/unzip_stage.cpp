@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/disk_space.h"
 #include "common/routines.h"
 
 namespace zuv::shell {
@@ -50,13 +51,20 @@ void TUnzip::ExpandArchive() {
     try {
         common::CreateDirPath(platform_, state_.TempDir);
         common::CreateDirPath(platform_, request.SegTmpDir);
-        expander_.ExpandSet(request);
-        state_.Log.Write("Preparation finished: " + std::to_string(filesExpanded_) + " files expanded");
-        // A picture that was the set's last file has had no later file to show it.
-        ShowPictureOnce();
-        // The gauge counts the listed files; extra or unlisted entries can leave it short,
-        // so a finished run shows it full.
-        SetProgress(max_);
+        if (TempSpaceFits()) {
+            expander_.ExpandSet(request);
+            state_.Log.Write("Preparation finished: " + std::to_string(filesExpanded_) + " files expanded");
+            // A picture that was the set's last file has had no later file to show it.
+            ShowPictureOnce();
+            // The gauge counts the listed files; extra or unlisted entries can leave it short,
+            // so a finished run shows it full.
+            SetProgress(max_);
+        } else {
+            // Said clearly before anything was expanded; the shell ends as after a failed run.
+            wizard_.SetChoiceChecked(EndChoice::kReboot, false);
+            state_.Cancelled = true;
+            state_.Failed = true;
+        }
     } catch (const EAbortedByUser&) {
         // The user has already said so; the shell ends with its cancellation message.
         state_.Log.Write("Preparation aborted by the user");
@@ -75,6 +83,24 @@ void TUnzip::ExpandArchive() {
         state_.Cancelled = true;
     }
     view_.Close();
+}
+
+bool TUnzip::TempSpaceFits() {
+    // Before the first byte is expanded: the temporary directory's drive must hold at least the
+    // setup program, its script and the set's segments found beside them (the expanded files
+    // are rarely smaller than their compressed form). A set on several disks shows only its
+    // first one here; the rest is checked by the reader as each file is written.
+    uint64_t needed = common::FileSize(platform_, state_.SourceDir + "install.exe") +
+                      common::FileSize(platform_, state_.SourceDir + "install.cfg");
+    for (const platform::FindEntry& entry : platform_.FindFiles(state_.SourceDir + "disk.*"))
+        if (!(entry.attributes & platform::kAttrDirectory)) needed += entry.size;
+    common::DriveSpace space;
+    space.drive = common::DriveOf(platform_, state_.TempDir);
+    space.needed = needed;
+    space.free = common::DriveFree(platform_, space.drive);
+    if (space.Fits()) return true;
+    platform_.ShowMessage(common::NotEnoughSpaceMessage(space, "to prepare the installation"));
+    return false;
 }
 
 std::string TUnzip::PadSegment(int segNumber) {

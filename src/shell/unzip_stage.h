@@ -75,6 +75,8 @@ public:
     int GaugeMax() const { return max_; }
 
 private:
+    // The temporary directory's drive holds what the set needs; otherwise says so and returns false.
+    bool TempSpaceFits();
     void SetProgress(int progress);
     void CleanTempDir();
     void ShowPicture();

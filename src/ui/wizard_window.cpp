@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "ui/modal.h"
+#include "wizard/keyboard.h"
 #include "ui/title_label.h"
 
 namespace zuv::ui {
@@ -75,6 +76,17 @@ LRESULT CALLBACK PagingProc(HWND control, UINT message, WPARAM wParam, LPARAM lP
         if (self->CurrentPage() == 1 && memo && control != memo) {
             SendMessageA(memo, WM_VSCROLL, wParam == VK_NEXT ? SB_PAGEDOWN : SB_PAGEUP, 0);
             return 0;
+        }
+    }
+    // The memos are read-only: Tab, Return and Escape belong to the window's keyboard
+    // handling (next control, the default button, Cancel), not to the memo.
+    if (message == WM_GETDLGCODE) {
+        const LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
+        if ((style & ES_MULTILINE) && (style & ES_READONLY)) {
+            char cls[8] = {};
+            GetClassNameA(control, cls, sizeof cls);
+            if (lstrcmpiA(cls, "EDIT") == 0)
+                return DefSubclassProc(control, message, wParam, lParam) & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
         }
     }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(control, PagingProc, kPagingSubclass);
@@ -246,23 +258,23 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
         "You must select Accept or Decline to Continue with installation. if you accept License "
         "then click Accept!",
         vis | SS_LEFT, 8, 182, 250, 40);
-    Add(1, "BUTTON", "Decline", vis | WS_TABSTOP | BS_PUSHBUTTON, 272, 188, 70, 25, kIdDecline);
-    Add(1, "BUTTON", "Accept", vis | WS_TABSTOP | BS_PUSHBUTTON, 350, 188, 70, 25, kIdAccept);
+    Add(1, "BUTTON", "&Decline", vis | WS_TABSTOP | BS_PUSHBUTTON, 272, 188, 70, 25, kIdDecline);
+    accept_ = Add(1, "BUTTON", "&Accept", vis | WS_TABSTOP | BS_PUSHBUTTON, 350, 188, 70, 25, kIdAccept);
 
     // Page 2, destination.
     memos_[1] = Add(2, "EDIT", "", vis | readOnlyMemo, 16, 8, 400, 136);
     Add(2, "BUTTON", " Destination  Directory ", vis | BS_GROUPBOX, 16, 150, 401, 60);
     mainDir_ = Add(2, "EDIT", "", vis | WS_TABSTOP | ES_AUTOHSCROLL, 28, 174, 300,
                    21, kIdMainDir, nullptr, WS_EX_CLIENTEDGE);
-    Add(2, "BUTTON", "Browse...", vis | WS_TABSTOP | BS_PUSHBUTTON, 336, 172, 72, 25, kIdBrowse);
+    Add(2, "BUTTON", "B&rowse...", vis | WS_TABSTOP | BS_PUSHBUTTON, 336, 172, 72, 25, kIdBrowse);
 
     // Page 3, program folder and shortcuts.
     Add(3, "STATIC", "Create Folder's and Shortcuts.", vis | SS_LEFT, 16, 4, 400, 30, 0, titleFont_);
     Add(3, "STATIC", "Main Folder:", vis | SS_LEFT, 16, 42, 80, 16);
     labels_[1] = Add(3, "STATIC", "", vis | SS_LEFT | SS_NOPREFIX, 100, 42, 316, 16);
-    checkBoxes_[0] = Add(3, "BUTTON", "Add Folder to Start Menu", vis | WS_TABSTOP | BS_AUTOCHECKBOX,
+    checkBoxes_[0] = Add(3, "BUTTON", "Add Folder to &Start Menu", vis | WS_TABSTOP | BS_AUTOCHECKBOX,
                          16, 64, 200, 18, kIdCheckBox1);
-    checkBoxes_[1] = Add(3, "BUTTON", "Add Folder to Desktop", vis | WS_TABSTOP | BS_AUTOCHECKBOX, 228,
+    checkBoxes_[1] = Add(3, "BUTTON", "Add Folder to &Desktop", vis | WS_TABSTOP | BS_AUTOCHECKBOX, 228,
                          64, 190, 18, kIdCheckBox2);
     Add(3, "STATIC", "Add Shortcut to Desktop?", vis | SS_LEFT, 16, 94, 180, 16);
     Add(3, "STATIC", "Add Shortcut to Startmenu?", vis | SS_LEFT, 228, 94, 180, 16);
@@ -283,19 +295,19 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
 
     // Page 4, install type.
     Add(4, "STATIC", "What type of install to Execute", vis | SS_LEFT, 16, 8, 400, 30, 0, titleFont_);
-    radios_[3] = Add(4, "BUTTON", "Full Install ( All Files will be installed )",
+    radios_[3] = Add(4, "BUTTON", "&Full Install ( All Files will be installed )",
                      vis | WS_TABSTOP | WS_GROUP | BS_RADIOBUTTON, 32, 64, 380, 20, kIdFull);
-    radios_[4] = Add(4, "BUTTON", "Only Files need to run from Network will be installed",
+    radios_[4] = Add(4, "BUTTON", "&Only Files need to run from Network will be installed",
                      vis | BS_RADIOBUTTON, 32, 94, 380, 20, kIdMin);
 
     // Page 5, ready: the end-of-setup group and the summary.
     Add(5, "STATIC", "Ready to Start Installing Software", vis | SS_LEFT, 16, 2, 400, 30, 0,
         titleFont_);
-    radios_[0] = Add(5, "BUTTON", "Launch Program after installed",
+    radios_[0] = Add(5, "BUTTON", "&Launch Program after installed",
                      vis | WS_TABSTOP | WS_GROUP | BS_RADIOBUTTON, 16, 34, 260, 18, kIdRadio1);
-    radios_[1] = Add(5, "BUTTON", "Return to Windows after installed", vis | BS_RADIOBUTTON, 16, 52,
+    radios_[1] = Add(5, "BUTTON", "&Return to Windows after installed", vis | BS_RADIOBUTTON, 16, 52,
                      260, 18, kIdRadio2);
-    radios_[2] = Add(5, "BUTTON", "Re Boot Windows After installed", vis | BS_RADIOBUTTON, 16, 70,
+    radios_[2] = Add(5, "BUTTON", "Re Boot &Windows After installed", vis | BS_RADIOBUTTON, 16, 70,
                      260, 18, kIdReboot);
     SendMessageA(radios_[2], BM_SETCHECK, BST_CHECKED, 0);
     labels_[0] = Add(5, "STATIC", "", vis | SS_LEFT | SS_NOPREFIX, 16, 92, 400, 16);
@@ -355,13 +367,32 @@ void WizardWindow::UpdatePageVisibility() {
         if (control.hiddenByLogic) show = false;
         ShowWindow(control.handle, show ? SW_SHOWNA : SW_HIDE);
     }
-    FocusLicence();
+    FocusDefault();
 }
 
-void WizardWindow::FocusLicence() {
-    // The licence memo takes the keys on its page, so Page Down and Page Up scroll it.
-    if (page_ == 1 && memos_[2] && IsWindowVisible(window_) && GetActiveWindow() == window_) {
-        SetFocus(memos_[2]);
+HWND WizardWindow::DefaultControlHandle() const {
+    bool installVisible = false;
+    for (const Control& control : controls_)
+        if (control.handle == buttons_[3]) installVisible = !control.hiddenByLogic;
+    if (!barVisible_) return nullptr;
+    switch (wizard::DefaultControlOf(page_, installVisible)) {
+        case wizard::DefaultControl::kNext: return buttons_[2];
+        case wizard::DefaultControl::kAccept: return accept_;
+        case wizard::DefaultControl::kInstall: return buttons_[3];
+        case wizard::DefaultControl::kNone: break;
+    }
+    return nullptr;
+}
+
+void WizardWindow::FocusDefault() {
+    // A page appears with the focus on the button Return presses. Page Down and Page Up still
+    // page the licence from there (PagingProc).
+    if (!IsWindowVisible(window_) || GetActiveWindow() != window_) return;
+    HWND control = DefaultControlHandle();
+    if (control && IsWindowVisible(control) && IsWindowEnabled(control)) {
+        SetFocus(control);
+    } else if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) {
+        SetFocus(first);
     }
 }
 
@@ -583,8 +614,27 @@ void WizardWindow::Command(int id, int code) {
 LRESULT WizardWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            if (lParam != 0) Command(LOWORD(wParam), HIWORD(wParam));
+            if (lParam != 0) {
+                Command(LOWORD(wParam), HIWORD(wParam));
+            } else if (LOWORD(wParam) == IDCANCEL && barVisible_ && IsWindowEnabled(buttons_[0])) {
+                // Escape: Cancel, on every page that shows the button bar.
+                Command(kIdCancel, BN_CLICKED);
+            }
             return 0;
+        case DM_GETDEFID: {
+            // Return presses the page's default button (the dialog manager asks here).
+            HWND control = DefaultControlHandle();
+            if (!control) return 0;
+            return MAKELRESULT(GetDlgCtrlID(control), DC_HASDEFID);
+        }
+        case WM_NEXTDLGCTL: {
+            // Tab and Shift+Tab: the next control of the page in creation order, which is the
+            // visual order (top to bottom, left to right, the button bar last).
+            HWND to = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                     : GetNextDlgTabItem(window_, GetFocus(), wParam != 0);
+            if (to) SetFocus(to);
+            return 0;
+        }
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             if (header->code == LVN_ITEMCHANGED && quiet_ == 0 &&
@@ -623,7 +673,7 @@ LRESULT WizardWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE) {
                 LRESULT result = DefWindowProcA(window_, message, wParam, lParam);
-                FocusLicence();
+                FocusDefault();
                 return result;
             }
             break;

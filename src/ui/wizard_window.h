@@ -99,7 +99,9 @@ private:
     void Command(int id, int code);
     void Browse();
     void UpdatePageVisibility();
-    void FocusLicence();
+    void FocusDefault();
+    // The page's default button (Return), or nullptr while the install runs.
+    HWND DefaultControlHandle() const;
 
     struct Control {
         HWND handle;
@@ -123,6 +125,7 @@ private:
     std::array<HWND, 4> memos_{};
     std::array<HWND, 4> labels_{};
     HWND mainDir_ = nullptr;
+    HWND accept_ = nullptr;
     HWND progress_ = nullptr;
     HWND panel_ = nullptr;
     int page_ = 0;

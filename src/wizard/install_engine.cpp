@@ -110,21 +110,27 @@ void TInstallEngine::PrepareWindow() {
     platform_.ProcessMessages();
 }
 
-std::string TInstallEngine::ResolveTag(const std::string& tag, const std::string& path) const {
+std::string ResolveDirectoryTag(const std::string& tag, const std::string& path, const std::string& windowsDir,
+                                const std::string& systemRoot, const std::string& mainDir,
+                                const std::string& destinationDir) {
     auto has = [&tag](const char* part) { return tag.find(part) != std::string::npos; };
-    if (tag == "<WINDOWS>") return windowsDir_;
-    if (tag == "<WINDOWS_SYSTEM>") return windowsDir_ + "\\System";
-    if (tag == "<PROGRAMFILES>") return state_.SystemRoot + "Program Files";
-    if (tag == kInstallDirTag) return choices_.mainDir;
+    if (tag == "<WINDOWS>") return windowsDir;
+    if (tag == "<WINDOWS_SYSTEM>") return windowsDir + "\\System";
+    if (tag == "<PROGRAMFILES>") return systemRoot + "Program Files";
+    if (tag == kInstallDirTag) return mainDir;
     if (has("<SUB") && has("><")) {
-        if (has("<WINDOWS>")) return windowsDir_ + "\\" + path;
-        if (has("<PROGRAMFILES>")) return state_.SystemRoot + "Program Files\\" + path;
-        if (has("<WINDOWS_SYSTEM>")) return windowsDir_ + "\\System\\" + path;
-        if (has(kInstallDirTag)) return destinationDir_ + "\\" + path;
+        if (has("<WINDOWS>")) return windowsDir + "\\" + path;
+        if (has("<PROGRAMFILES>")) return systemRoot + "Program Files\\" + path;
+        if (has("<WINDOWS_SYSTEM>")) return windowsDir + "\\System\\" + path;
+        if (has(kInstallDirTag)) return destinationDir + "\\" + path;
         return path;
     }
-    if (has("<SUB")) return destinationDir_ + "\\" + path;
-    return state_.SystemRoot + path;
+    if (has("<SUB")) return destinationDir + "\\" + path;
+    return systemRoot + path;
+}
+
+std::string TInstallEngine::ResolveTag(const std::string& tag, const std::string& path) const {
+    return ResolveDirectoryTag(tag, path, windowsDir_, state_.SystemRoot, choices_.mainDir, destinationDir_);
 }
 
 void TInstallEngine::ResolveDirectories() {

@@ -119,6 +119,13 @@ private:
     uint64_t installedBytes_ = 0;
 };
 
+// The directory a [Directories] entry resolves to: `tag` upper-cased, `path` the rest of the
+// entry, `mainDir` the `Main_Dir` text, `destinationDir` the <INSTALLDIR> directory so far.
+// The engine and the disk-space check resolve through this one function. Throws nothing.
+std::string ResolveDirectoryTag(const std::string& tag, const std::string& path, const std::string& windowsDir,
+                                const std::string& systemRoot, const std::string& mainDir,
+                                const std::string& destinationDir);
+
 // `LaunchFile`: opens `file` through the shell with the default verb. The strings are
 // handed over whole (never cut); the result is not examined.
 void LaunchFile(platform::Platform& platform, const std::string& file, const std::string& parameters,

@@ -2,6 +2,7 @@
 
 #include "common/routines.h"
 #include "wizard/install_engine.h"
+#include "wizard/shortcut_folders.h"
 
 namespace zuv::wizard {
 
@@ -12,7 +13,7 @@ TShortcuts::TShortcuts(platform::Platform& platform) : platform_(platform) { Sca
 
 void TShortcuts::ScanFolderList() {
     FolderList.clear();
-    const std::string programs = common::GetWindowsDir(platform_) + "\\Start Menu\\Programs\\";
+    const std::string programs = GetShortcutFolders(platform_).programs + "\\";
     for (const platform::FindEntry& entry : platform_.FindFiles(programs + "*.*")) {
         if (entry.name.empty() || entry.name[0] == '.') continue;
         if (Upper(entry.name).find(".LNK") != std::string::npos) continue;
@@ -21,7 +22,7 @@ void TShortcuts::ScanFolderList() {
 }
 
 void TShortcuts::CreateShortcut() {
-    const std::string windows = common::GetWindowsDir(platform_);
+    const ShortcutFolders bases = GetShortcutFolders(platform_);
     platform::ShellLink link;
     link.target = RunProgram;
     link.workingDir = common::DirPart(RunProgram);
@@ -34,8 +35,8 @@ void TShortcuts::CreateShortcut() {
         if (OnAfterSave) OnAfterSave(file);
         if (!saved) throw EShortcutError(common::Format("Unable to save shortcut %s", file));
     };
-    auto saveInFolder = [&](const char* base) {
-        const std::string dir = windows + base + Folder + "\\";
+    auto saveInFolder = [&](const std::string& base) {
+        const std::string dir = base + "\\" + Folder + "\\";
         if (!common::DirectoryExists(platform_, dir)) {
             if (OnMakeFolder)
                 OnMakeFolder(dir);
@@ -46,15 +47,15 @@ void TShortcuts::CreateShortcut() {
     };
     if (FolderDesktop || FolderStartMenu) {
         if (FolderDesktop) {
-            saveInFolder("\\Desktop\\");
-            saveInFolder("\\Start Menu\\Programs\\");
+            saveInFolder(bases.desktop);
+            saveInFolder(bases.programs);
         }
-        if (FolderStartMenu) saveInFolder("\\Start Menu\\");
+        if (FolderStartMenu) saveInFolder(bases.startMenu);
     } else {
-        saveInFolder("\\Start Menu\\Programs\\");
+        saveInFolder(bases.programs);
     }
-    if (Desktop) save(windows + "\\Desktop\\" + ProgramName + ".lnk");
-    if (StartMenu) save(windows + "\\Start Menu\\" + ProgramName + ".lnk");
+    if (Desktop) save(bases.desktop + "\\" + ProgramName + ".lnk");
+    if (StartMenu) save(bases.startMenu + "\\" + ProgramName + ".lnk");
 }
 
 namespace {
@@ -69,9 +70,13 @@ bool ItemChecked(const std::vector<std::string>& items, const std::vector<bool>&
 }  // namespace
 
 // The engine's shortcut step: every DesktopList entry whose target names a directory entry,
-// grouped by directory order; the uninstall record first, then the .lnk files.
+// grouped by directory order; the uninstall record first, then the .lnk files. The record
+// names the folders the shell shows, the ones the .lnk files are saved in.
 void TInstallEngine::CreateShortcuts() {
-    const std::string& w = windowsDir_;
+    const ShortcutFolders bases = GetShortcutFolders(platform_);
+    const std::string& desktop = bases.desktop;
+    const std::string& startMenu = bases.startMenu;
+    const std::string& programs = bases.programs;
     // Folders and .lnk files go through the journal while the step runs.
     shortcuts_.OnMakeFolder = [this](const std::string& dir) { journal_.MakeDirPath(dir); };
     shortcuts_.OnBeforeSave = [this](const std::string& file) { journal_.BeforeFile(file); };
@@ -108,17 +113,17 @@ void TInstallEngine::CreateShortcuts() {
             shortcuts_.StartMenu = menuMark == "X" && ItemChecked(choices_.smItems, choices_.smChecked, caption);
 
             if (shortcuts_.FolderDesktop) {
-                RecordKey("Folders", w + "\\Desktop\\" + folder);
-                RecordKey("UNINS", w + "\\Desktop\\" + folder + "\\" + caption + ".*");
+                RecordKey("Folders", desktop + "\\" + folder);
+                RecordKey("UNINS", desktop + "\\" + folder + "\\" + caption + ".*");
             }
-            if (shortcuts_.Desktop) RecordKey("UNINS", w + "\\Desktop\\" + caption + ".*");
-            if (shortcuts_.StartMenu) RecordKey("UNINS", w + "\\Start Menu\\" + caption + ".*");
+            if (shortcuts_.Desktop) RecordKey("UNINS", desktop + "\\" + caption + ".*");
+            if (shortcuts_.StartMenu) RecordKey("UNINS", startMenu + "\\" + caption + ".*");
             if (shortcuts_.FolderStartMenu) {
-                RecordKey("Folders", w + "\\Start Menu\\" + folder);
-                RecordKey("UNINS", w + "\\Start Menu\\" + folder + "\\" + caption + ".*");
+                RecordKey("Folders", startMenu + "\\" + folder);
+                RecordKey("UNINS", startMenu + "\\" + folder + "\\" + caption + ".*");
             }
-            RecordKey("Folders", w + "\\Start Menu\\Programs\\" + folder);
-            RecordKey("UNINS", w + "\\Start Menu\\Programs\\" + folder + "\\" + caption + ".*");
+            RecordKey("Folders", programs + "\\" + folder);
+            RecordKey("UNINS", programs + "\\" + folder + "\\" + caption + ".*");
 
             try {
                 shortcuts_.CreateShortcut();

@@ -1,5 +1,5 @@
 // The shortcut writer TShortcuts: .lnk files for one program in its program folder, on the
-// desktop and in the Start Menu, all below the Windows directory.
+// desktop and in the Start Menu, in the shell's folders for all users (GetShortcutFolders).
 #pragma once
 
 #include <functional>
@@ -47,7 +47,7 @@ public:
     std::function<void(const std::string& file)> OnBeforeSave;
     std::function<void(const std::string& file)> OnAfterSave;
 
-    // Empties FolderList and adds every entry of WindowsDir\Start Menu\Programs whose name
+    // Empties FolderList and adds every entry of the Programs folder whose name
     // does not begin with "." and does not contain ".LNK" in any case. Takes nothing,
     // returns nothing, throws nothing.
     void ScanFolderList();

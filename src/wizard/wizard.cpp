@@ -1,8 +1,10 @@
 #include "wizard/wizard.h"
 
 #include "common/routines.h"
+#include "common/disk_space.h"
 #include "uninstall/undo.h"
 #include "wizard/install_engine.h"
+#include "wizard/install_space.h"
 #include "wizard/text_lines.h"
 
 namespace zuv::wizard {
@@ -326,6 +328,21 @@ void TZUV::installClick() {
         platform_.ShowMessage(kNoInstallDirMessage);
         return;
     }
+    // Before anything is changed: no path may be longer than the system accepts (it would be
+    // cut or refused half-way), and every drive the files go to must hold them. When one
+    // check fails, the user is told why and the wizard stays on its page.
+    const size_t limit = platform_.MaxPathLength();
+    const std::string tooLong = FirstTooLongPath(platform_, script_, state_, mainDir_, RadioChecked(Radio::kMin), limit);
+    if (!tooLong.empty()) {
+        platform_.ShowMessage(PathTooLongMessage(tooLong, limit));
+        return;
+    }
+    const std::vector<common::DriveSpace> plan =
+        PlanInstallSpace(platform_, script_, state_, mainDir_, RadioChecked(Radio::kMin));
+    if (const common::DriveSpace* shortDrive = FirstShortDrive(plan)) {
+        platform_.ShowMessage(common::NotEnoughSpaceMessage(*shortDrive, "for this installation"));
+        return;
+    }
     shortcuts_.Folder = createFolder_;
     shortcuts_.FolderStartMenu = CheckBoxChecked(CheckBox::kCheckBox1);
     shortcuts_.FolderDesktop = CheckBoxChecked(CheckBox::kCheckBox2);
@@ -384,7 +401,19 @@ void TZUV::Notebook1PageChanged() {
         const std::string& launch = script_.LaunchProgram;
         size_t gt = launch.find('>');
         SetLabel2(gt == std::string::npos ? launch : launch.substr(gt + 1));
+        ShowSpaceNeeded();
     }
+}
+
+void TZUV::ShowSpaceNeeded() {
+    // The summary gains one line with the space the files need; a later visit replaces it,
+    // since the destination or the install type may have changed in between.
+    std::vector<std::string> lines = MemoLines(Memo::kMemo4);
+    if (!lines.empty() && lines.back().rfind(kSpaceNeededStart, 0) == 0) lines.pop_back();
+    const std::string line =
+        SpaceNeededLine(PlanInstallSpace(platform_, script_, state_, mainDir_, RadioChecked(Radio::kMin)));
+    if (!line.empty()) lines.push_back(line);
+    SetMemo(Memo::kMemo4, std::move(lines));
 }
 
 void TZUV::BuildFoldersPage() {

@@ -142,6 +142,7 @@ private:
     void SetCheckList(CheckList list, std::vector<std::string> items, std::vector<bool> checked);
     bool LicenceShown();
     void BuildFoldersPage();
+    void ShowSpaceNeeded();
     void CloseWizard();
     void OfferRollback(const std::string& record);
 

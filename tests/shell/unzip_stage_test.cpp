@@ -1,6 +1,7 @@
 // The preparation stage with a scripted segment reader on the fake platform.
 #include <gtest/gtest.h>
 
+#include "common/disk_space.h"
 #include "common/exception.h"
 #include "platform/fake/fake_platform.h"
 #include "shell/unzip_stage.h"
@@ -282,3 +283,36 @@ TEST_F(UnzipStageTest, AnUnreadablePictureEndsTheRun) {
 }
 
 }  // namespace
+
+// The temporary directory's drive is checked before the first byte is expanded: the setup
+// program, its script and the segments beside them must fit there.
+TEST_F(UnzipStageTest, TemporaryDriveTooSmallStopsBeforeExpansionWithClearMessage) {
+    fake.PutFile("C:\\SETUP\\disk.002", std::string(2000, 's'));
+    const uint64_t needed = 10 + 15 + 3 + 2000;  // install.exe, install.cfg, disk.001, disk.002
+    struct Case {
+        int64_t free;
+        bool fits;
+    } const cases[] = {{int64_t(needed), true}, {int64_t(needed) - 1, false}};
+    for (const Case& c : cases) {
+        reader.files = {{"a.txt", "a"}};
+        reader.landedAt.clear();
+        fake.shown.clear();
+        fake.driveFree['C'] = c.free;
+        choice.reboot = true;
+        unzip.FormShow();
+        unzip.Timer1Timer();
+        if (c.fits) {
+            EXPECT_FALSE(state.Cancelled);
+            EXPECT_EQ(reader.landedAt.size(), 1u);
+            EXPECT_TRUE(fake.ShownTexts().empty());
+            continue;
+        }
+        EXPECT_TRUE(state.Cancelled);
+        EXPECT_FALSE(choice.reboot);
+        EXPECT_TRUE(reader.landedAt.empty()) << "nothing was expanded";
+        ASSERT_EQ(fake.ShownTexts().size(), 1u);
+        EXPECT_EQ(fake.ShownTexts()[0],
+                  common::NotEnoughSpaceMessage(common::DriveSpace{"C:", needed, c.free}, "to prepare the installation"));
+    }
+    EXPECT_EQ(view.closes, 2);
+}

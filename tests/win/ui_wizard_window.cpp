@@ -1,5 +1,7 @@
 // Protects the wizard window as the system shows it: size, captions at their places, the texts it takes from the logic, page switching, the licence line count and the forwarded clicks.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include "platform/win32/windows_api.h"
 #include <commctrl.h>
 
@@ -30,7 +32,12 @@ BOOL CALLBACK FindCaption(HWND window, LPARAM data) {
     auto* found = reinterpret_cast<Found*>(data);
     char text[512];
     GetWindowTextA(window, text, sizeof text);
-    if (std::string(text) == found->caption) {
+    // An accelerator's "&" is not part of the text the user reads.
+    auto plain = [](std::string t) {
+        t.erase(std::remove(t.begin(), t.end(), '&'), t.end());
+        return t;
+    };
+    if (plain(text) == plain(found->caption)) {
         found->handle = window;
         return FALSE;
     }

@@ -159,5 +159,80 @@ TEST_F(ShortcutStepTest, FailingShellLinksDoNotStopTheRunAndKeysStayRecorded) {
     EXPECT_EQ(view.closes, 1);
 }
 
+// Where the shell keeps its folders for all users: every shortcut, every uninstall-record key
+// and the program-folder scan follow its answer; a folder it does not know is the one below
+// the Windows directory.
+struct ShellAnswer {
+    const char* name;
+    const char* desktop;  // nullptr: the shell is not asked (the fake's default answer)
+    const char* startMenu;
+    const char* programs;
+    const char* expectDesktop;
+    const char* expectStartMenu;
+    const char* expectPrograms;
+};
+
+const ShellAnswer kShellAnswers[] = {
+    {"AllUsersProfile", "C:\\Users\\Public\\Desktop", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu",
+     "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\", "C:\\Users\\Public\\Desktop",
+     "C:\\ProgramData\\Microsoft\\Windows\\Start Menu", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
+    {"ShellWithoutFolders", "", "", "", "C:\\WINDOWS\\Desktop", "C:\\WINDOWS\\Start Menu",
+     "C:\\WINDOWS\\Start Menu\\Programs"},
+    {"ShellOfTheWindowsDirectory", nullptr, nullptr, nullptr, "C:\\WINDOWS\\Desktop", "C:\\WINDOWS\\Start Menu",
+     "C:\\WINDOWS\\Start Menu\\Programs"},
+    {"OnlyProgramsMissing", "D:\\Desk", "D:\\Menu", "", "D:\\Desk", "D:\\Menu", "C:\\WINDOWS\\Start Menu\\Programs"},
+};
+
+class ShellFolderTest : public ShortcutStepTest, public ::testing::WithParamInterface<ShellAnswer> {
+protected:
+    ShellFolderTest() {
+        const ShellAnswer& a = GetParam();
+        if (a.desktop) platform.shellFolders[platform::ShellFolder::kCommonDesktop] = a.desktop;
+        if (a.startMenu) platform.shellFolders[platform::ShellFolder::kCommonStartMenu] = a.startMenu;
+        if (a.programs) platform.shellFolders[platform::ShellFolder::kCommonPrograms] = a.programs;
+        desktop = a.expectDesktop;
+        startMenu = a.expectStartMenu;
+        programs = a.expectPrograms;
+        // The desktop and the Start Menu exist, as on any system with a shell.
+        platform.PutFile(desktop + "\\keep", "");
+        platform.PutFile(startMenu + "\\keep", "");
+    }
+    std::string desktop, startMenu, programs;
+};
+
+TEST_P(ShellFolderTest, ShortcutsRecordAndScanUseTheShellsFolders) {
+    platform.PutFile(programs + "\\Accessories\\x.lnk", "");
+    platform.PutFile(programs + "\\Notepad.lnk", "");
+    shortcuts.ScanFolderList();
+    EXPECT_EQ(shortcuts.FolderList, (std::vector<std::string>{"Accessories"}));
+
+    script.DesktopList = {"Hello~<INSTALLDIR>HELLO.EXE~X~X~<INSTALLDIR>HELLO.ICO~Grp"};
+    choices.dkItems = choices.smItems = {"Hello"};
+    choices.dkChecked = choices.smChecked = {true};
+    shortcuts.FolderDesktop = true;
+    shortcuts.FolderStartMenu = true;
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(LinkFiles(platform),
+              (std::vector<std::string>{desktop + "\\Grp\\Hello.lnk", programs + "\\Grp\\Hello.lnk",
+                                        startMenu + "\\Grp\\Hello.lnk", desktop + "\\Hello.lnk",
+                                        startMenu + "\\Hello.lnk"}));
+    for (const auto& link : platform.links) {
+        EXPECT_EQ(link.target, "C:\\Program Files\\MyApp\\HELLO.EXE");
+        EXPECT_EQ(link.workingDir, "C:\\Program Files\\MyApp\\");
+        EXPECT_EQ(link.iconPath, "C:\\Program Files\\MyApp\\HELLO.ICO");
+        EXPECT_TRUE(platform.Exists(link.linkFile)) << link.linkFile;
+    }
+    EXPECT_EQ(RecordKeys("Folders"),
+              (std::vector<std::string>{desktop + "\\Grp", startMenu + "\\Grp", programs + "\\Grp"}));
+    std::vector<std::string> unins = RecordKeys("UNINS");
+    std::vector<std::string> tail(unins.begin() + 2, unins.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{desktop + "\\Grp\\Hello.*", desktop + "\\Hello.*",
+                                              startMenu + "\\Hello.*", startMenu + "\\Grp\\Hello.*",
+                                              programs + "\\Grp\\Hello.*"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Shells, ShellFolderTest, ::testing::ValuesIn(kShellAnswers),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace zuv::wizard

@@ -5,6 +5,7 @@
 #include "platform/fake/fake_platform.h"
 #include "shell/script.h"
 #include "shell/shell_state.h"
+#include "wizard/keyboard.h"
 #include "wizard/recording_view.h"
 #include "wizard/wizard.h"
 
@@ -161,10 +162,11 @@ TEST_F(WizardTest, NoFolderAndNoWorkstationPromptJumpFromDestinationToReadyAndBa
     EXPECT_EQ(wizard.PageIndex(), kPageReady);
     EXPECT_TRUE(wizard.ButtonVisible(Button::kInstall));
     EXPECT_FALSE(wizard.ButtonEnabled(Button::kNext));
-    // The skipped folders page leaves the lists and the summary empty.
+    // The skipped folders page leaves the lists empty, and the summary holds only the line
+    // with the space needed that the ready page adds.
     EXPECT_TRUE(wizard.CheckListItems(CheckList::kDK).empty());
     EXPECT_TRUE(wizard.CheckListItems(CheckList::kSM).empty());
-    EXPECT_TRUE(wizard.MemoLines(Memo::kMemo4).empty());
+    EXPECT_EQ(wizard.MemoLines(Memo::kMemo4), (std::vector<std::string>{"Space needed: 0 bytes on C:"}));
     wizard.backClick();
     EXPECT_EQ(wizard.PageIndex(), kPageDestination);
     EXPECT_FALSE(wizard.ButtonVisible(Button::kInstall));
@@ -371,6 +373,25 @@ TEST_F(WizardTest, InstallIsRefusedForAScriptWithoutInstallDirEntry) {
     EXPECT_TRUE(platform.Exists(state.TempDir + "\\A.TXT"));
     EXPECT_EQ(view.closes, 0);
     EXPECT_TRUE(view.barVisible);
+}
+
+}  // namespace
+}  // namespace zuv::wizard
+
+namespace zuv::wizard {
+namespace {
+
+// Return presses the page's default control: the one that moves the user on.
+TEST(WizardKeyboard, EachPageHasTheDefaultControlThatMovesOn) {
+    const std::pair<int, DefaultControl> expected[] = {
+        {kPageWelcome, DefaultControl::kNext},     {kPageLicence, DefaultControl::kAccept},
+        {kPageDestination, DefaultControl::kNext}, {kPageFolders, DefaultControl::kNext},
+        {kPageInstallType, DefaultControl::kNext}, {kPageReady, DefaultControl::kInstall},
+        {kPageInstall, DefaultControl::kNone},
+    };
+    for (const auto& [page, control] : expected) EXPECT_EQ(DefaultControlOf(page, page == kPageReady), control) << page;
+    EXPECT_EQ(DefaultControlOf(kPageReady, false), DefaultControl::kNext);
+    EXPECT_EQ(DefaultControlOf(-1, false), DefaultControl::kNone);
 }
 
 }  // namespace

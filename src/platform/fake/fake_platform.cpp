@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -244,6 +245,25 @@ bool FakePlatform::RegSetBinary(RegRoot root, const std::string& subKey, const s
     v.binary = value;
     it->second[UpperText(name)] = v;
     return true;
+}
+
+int64_t FakePlatform::DiskFree(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') {
+        auto set = driveFree.find(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
+        if (set != driveFree.end()) return set->second;
+    }
+    return diskFree;
+}
+
+std::string FakePlatform::ShellFolderPath(ShellFolder folder) {
+    auto set = shellFolders.find(folder);
+    if (set != shellFolders.end()) return set->second;
+    switch (folder) {
+        case ShellFolder::kCommonDesktop: return windowsDirectory + "\\Desktop";
+        case ShellFolder::kCommonStartMenu: return windowsDirectory + "\\Start Menu";
+        case ShellFolder::kCommonPrograms: return windowsDirectory + "\\Start Menu\\Programs";
+    }
+    return std::string();
 }
 
 bool FakePlatform::CreateShellLink(const ShellLink& link) {

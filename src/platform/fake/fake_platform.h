@@ -37,9 +37,14 @@ public:
     bool SetCurrentDirectory(const std::string& path, std::string& error) override;
     std::string FullPath(const std::string& path) override;
     std::string ShortPath(const std::string& path) override;
-    // Free bytes reported for every drive.
+    // Free bytes reported for every drive, unless `driveFree` names the drive (upper-case
+    // letter) of the path asked about.
     int64_t diskFree = int64_t(1) << 40;
-    int64_t DiskFree(const std::string&) override { return diskFree; }
+    std::map<char, int64_t> driveFree;
+    // The longest path the "system" accepts; 0: no limit.
+    size_t maxPathLength = 0;
+    size_t MaxPathLength() override { return maxPathLength; }
+    int64_t DiskFree(const std::string& path) override;
     // Files (by upper-cased Windows path) that accept only this many bytes (a full disk).
     std::map<std::string, uint32_t> writeLimits;
     // Upper-cased Windows paths that cannot be created or opened.
@@ -101,6 +106,11 @@ public:
     bool RegDeleteEmptyKey(RegRoot root, const std::string& subKey) override;
 
     // ---- shell and restart ---------------------------------------------------------
+    // What the shell answers for its common folders; a folder not set here is the one below
+    // the Windows directory that older systems use (Desktop, Start Menu, Start Menu\Programs).
+    // An empty text stands for a shell that has no such folder.
+    std::map<ShellFolder, std::string> shellFolders;
+    std::string ShellFolderPath(ShellFolder folder) override;
     // Saved links; a small file is also written at the link's path.
     std::vector<ShellLink> links;
     bool linksFail = false;

@@ -42,6 +42,7 @@ public:
     std::string FullPath(const std::string& path) override;
     std::string ShortPath(const std::string& path) override;
     int64_t DiskFree(const std::string& path) override;
+    size_t MaxPathLength() override { return 0; }
 
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
     bool DeleteFile(const std::string& path) override;
@@ -68,6 +69,8 @@ public:
     bool RegSetValue(RegRoot, const std::string&, const std::string&, const RegData&) override { return false; }
     bool RegDeleteValue(RegRoot, const std::string&, const std::string&) override { return false; }
     bool RegDeleteEmptyKey(RegRoot, const std::string&) override { return false; }
+    // No shell here: the folders below the Windows directory are used.
+    std::string ShellFolderPath(ShellFolder) override { return std::string(); }
     bool CreateShellLink(const ShellLink&) override { return false; }
     void LaunchFile(const std::string&, const std::string&, const std::string&, int) override {}
     bool AdjustPrivilege(const std::string&, bool) override { return false; }

@@ -263,9 +263,15 @@ std::string Win32Platform::WindowsDirectory() {
 }
 
 std::string Win32Platform::CurrentDirectory() {
-    char buffer[MAX_PATH + 1] = {};
-    DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
-    return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : std::string();
+    // Asked for its length first: a long current directory is never cut.
+    std::string buffer(MAX_PATH + 1, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), &buffer[0]);
+        if (n == 0) return std::string();
+        if (n < buffer.size()) return buffer.substr(0, n);
+        buffer.assign(n + 1, '\0');
+    }
+    return std::string();
 }
 
 bool Win32Platform::SetCurrentDirectory(const std::string& path, std::string& error) {
@@ -281,10 +287,27 @@ bool Win32Platform::SetCurrentDirectory(const std::string& path, std::string& er
 }
 
 std::string Win32Platform::FullPath(const std::string& path) {
-    char buffer[MAX_PATH * 2] = {};
-    char* name = nullptr;
-    DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &name);
-    return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : path;
+    std::string buffer(MAX_PATH * 2, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        char* name = nullptr;
+        DWORD n = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), &buffer[0], &name);
+        if (n == 0) return path;
+        if (n < buffer.size()) return buffer.substr(0, n);
+        buffer.assign(n + 1, '\0');
+    }
+    return path;
+}
+
+size_t Win32Platform::MaxPathLength() {
+    // Windows 10 1607 and later lift the MAX_PATH cut for a process whose manifest says
+    // longPathAware when the system's LongPathsEnabled setting is on; ntdll tells which.
+    using AreLongPathsEnabled = BOOLEAN(WINAPI*)();
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto enabled = ntdll ? reinterpret_cast<AreLongPathsEnabled>(
+                               reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlAreLongPathsEnabled")))
+                         : nullptr;
+    if (enabled && enabled()) return 0;
+    return MAX_PATH - 1;
 }
 
 std::string Win32Platform::ShortPath(const std::string& path) {
@@ -457,6 +480,26 @@ bool Win32Platform::RegSetDword(RegRoot root, const std::string& subKey, const s
 bool Win32Platform::RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
                                  const std::vector<uint8_t>& value) {
     return SetValue(root, subKey, name, REG_BINARY, value.data(), static_cast<DWORD>(value.size()));
+}
+
+std::string Win32Platform::ShellFolderPath(ShellFolder folder) {
+    int csidl = CSIDL_COMMON_PROGRAMS;
+    switch (folder) {
+        case ShellFolder::kCommonDesktop: csidl = CSIDL_COMMON_DESKTOPDIRECTORY; break;
+        case ShellFolder::kCommonStartMenu: csidl = CSIDL_COMMON_STARTMENU; break;
+        case ShellFolder::kCommonPrograms: csidl = CSIDL_COMMON_PROGRAMS; break;
+    }
+    // The shell writes at most MAX_PATH characters here, terminator included. Older shells
+    // without SHGetFolderPathA still answer SHGetSpecialFolderPathA; a shell that knows
+    // neither folder (Windows 95) leaves the answer empty.
+    char buffer[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)) &&
+        !SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE))
+        return std::string();
+    buffer[MAX_PATH] = '\0';
+    std::string path = buffer;
+    if (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
 }
 
 bool Win32Platform::CreateShellLink(const ShellLink& link) {

@@ -37,6 +37,7 @@ public:
     std::string FullPath(const std::string& path) override;
     std::string ShortPath(const std::string& path) override;
     int64_t DiskFree(const std::string& path) override;
+    size_t MaxPathLength() override;
 
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
     bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
@@ -64,6 +65,7 @@ public:
     bool RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) override;
     bool RegDeleteEmptyKey(RegRoot root, const std::string& subKey) override;
 
+    std::string ShellFolderPath(ShellFolder folder) override;
     bool CreateShellLink(const ShellLink& link) override;
     void LaunchFile(const std::string& file, const std::string& parameters, const std::string& directory,
                     int show) override;
