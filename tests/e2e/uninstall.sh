@@ -28,7 +28,9 @@ printf '@ECHO OFF\r\nPATH C:\\DOS\r\n' >"$c/autoexec.bat"
 # snapshot NAME: the machine as files, directories and registry text in $work/NAME.
 snapshot() {
   "$WINESERVER" -w
-  (cd "$c" && find . -type f -print0 | sort -z | xargs -0 md5sum && find . -type d | sort) >"$work/$1"
+  # The setup's own logs in the user's temporary folder are all that may remain.
+  (cd "$c" && find . -type f -print0 | sort -z | xargs -0 md5sum && find . -type d | sort) |
+    grep -v '/Temp/ZUV Setup .*\.log$' >"$work/$1"
   for key in 'HKLM\Software' 'HKCU'; do
     "$WINE" reg export "$key" "$(wine_path "$work/reg.tmp")" /y >/dev/null 2>&1 || fail "reg export $key"
     iconv -f UTF-16 -t UTF-8 "$work/reg.tmp" | tr -d '\r' >>"$work/$1"
