@@ -33,7 +33,7 @@ cmp "$app/docs/readme.txt" examples/product/readme.txt || fail "readme.txt diffe
 cmp "$app/install.cfg" examples/install.cfg || fail "install.cfg copy differs"
 [ -f "$app/install.exe" ] && [ -f "$app/uninstall.cfg" ] || fail "no setup copy or uninstall record"
 grep -q "Greeting=Hello from ZUV Setup!" "$app/hello.ini" || fail "INI entry missing"
-find "$c/windows" -iname "ZUV Hello.lnk" | grep -q . || fail "no shortcut"
+find "$c/ProgramData/Microsoft/Windows/Start Menu/Programs" -iname "ZUV Hello.lnk" | grep -q . || fail "no shortcut"
 "$WINE" reg query 'HKLM\Software\ZUV Example\Hello' /v Path | tr -d '\r' | grep -qi "Quiet Place\\\\hello.exe" ||
   fail "registry value missing"
 [ ! -d "$c/windows/Temp/z" ] || fail "TempDir was not cleaned"
