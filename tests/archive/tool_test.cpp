@@ -22,6 +22,7 @@
 #include "platform/host.h"
 #include "archive_helpers.h"
 #include "../../tools/zuv/stored_name.h"
+#include "../tool/tool_fixture.h"
 
 namespace zuv::archive {
 namespace {
@@ -29,38 +30,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zuv::archive::testing;
 
-class ToolTest : public ::testing::Test {
+class ToolTest : public zuv::tool::testing::ZuvRun {
 protected:
-    fs::path dir;
-    std::string out, err;
-
-    void SetUp() override {
-        char name[] = "/tmp/zuv-tool-XXXXXX";
-        ASSERT_NE(::mkdtemp(name), nullptr);
-        dir = name;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    static std::string Slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    void Write(const fs::path& p, const std::string& content) {
-        fs::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << content;
-    }
-    void Write(const fs::path& p, const std::vector<uint8_t>& content) { Write(p, std::string(content.begin(), content.end())); }
-    // Runs zuv with the arguments (already quoted where needed); stdin is not a terminal.
-    int Zuv(const std::string& arguments) {
-        std::string command = std::string("cd '") + dir.string() + "' && '" ZUV_BINARY_DIR "/zuv' " + arguments +
-                              " >stdout.txt 2>stderr.txt </dev/null";
-        int status = std::system(command.c_str());
-        out = Slurp(dir / "stdout.txt");
-        err = Slurp(dir / "stderr.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
     // A small product: loose files and one folder with a subfolder.
     void MakeProduct() {
         Write(dir / "in" / "setup.txt", std::string(30000, 'S') + "end");
