@@ -177,30 +177,31 @@ int FontPixelHeight(int points, int pixelsPerInch) {
     return pixels < 0 ? -pixels : pixels;
 }
 
-int TitleLabelWidth(const TitleLine& line, int textWidth) {
-    return textWidth + (line.shadowSize > 0 ? line.shadowSize : 0);
+int TitleLabelWidth(const TitleLine& line, int textWidth, const TDpiScale& scale) {
+    return textWidth + (line.shadowSize > 0 ? scale.Scale(line.shadowSize) : 0);
 }
 
-int TitleLabelHeight(const TitleLine& line, int textHeight) {
-    return textHeight + (line.shadowSize > 0 ? line.shadowSize : 0);
+int TitleLabelHeight(const TitleLine& line, int textHeight, const TDpiScale& scale) {
+    return textHeight + (line.shadowSize > 0 ? scale.Scale(line.shadowSize) : 0);
 }
 
 BackgroundLayout LayOutBackground(int screenWidth, int screenHeight, const TitleLine& header,
                                   int headerWidth, int headerHeight, const TitleLine& header2,
-                                  int header2Width, int header2Height, int copyrightHeight) {
+                                  int header2Width, int header2Height, int copyrightHeight,
+                                  const TDpiScale& scale) {
     BackgroundLayout layout;
     layout.copyright.left = 0;
     layout.copyright.width = screenWidth;
     layout.copyright.height = copyrightHeight;
-    layout.copyright.top = screenHeight - copyrightHeight - kCopyrightBottomGap;
+    layout.copyright.top = screenHeight - copyrightHeight - scale.Scale(kCopyrightBottomGap);
 
-    layout.header.left = header.left;
-    layout.header.top = 1;
+    layout.header.left = scale.Scale(header.left);
+    layout.header.top = scale.Scale(1);
     layout.header.width = headerWidth;
     layout.header.height = headerHeight;
 
-    layout.header2.left = header2.left;
-    layout.header2.top = layout.header.top + layout.header.height + 2;
+    layout.header2.left = scale.Scale(header2.left);
+    layout.header2.top = layout.header.top + layout.header.height + scale.Scale(2);
     layout.header2.width = header2Width;
     layout.header2.height = header2Height;
     return layout;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/dpi_scale.h"
+
 namespace zuv::shell {
 
 using Color = uint32_t;
@@ -137,9 +139,10 @@ constexpr int kCopyrightBottomGap = 10;
 // MulDiv). Takes any values; returns a non-negative height. Throws nothing.
 int FontPixelHeight(int points, int pixelsPerInch);
 
-// Width and height of a title label measured from its text's extent (without the shadow).
-int TitleLabelWidth(const TitleLine& line, int textWidth);
-int TitleLabelHeight(const TitleLine& line, int textHeight);
+// Width and height of a title label measured from its text's extent (without the shadow); the
+// shadow's offset is a design figure and grows with the screen's resolution.
+int TitleLabelWidth(const TitleLine& line, int textWidth, const TDpiScale& scale = TDpiScale());
+int TitleLabelHeight(const TitleLine& line, int textHeight, const TDpiScale& scale = TDpiScale());
 
 // A label's place and size on the client area.
 struct LabelBox {
@@ -159,10 +162,12 @@ struct BackgroundLayout {
 // `FormResize`: takes the gradient's (the client area's) size, the two title lines with their
 // measured label sizes and the footer's height. The footer spans the whole width 10 pixels
 // above the bottom edge; the first title sits at top 1 and the second 2 pixels below it; both
-// keep their design left. Throws nothing.
+// keep their design left. The measured sizes are screen pixels; the design's distances are
+// scaled by `scale`. Throws nothing.
 BackgroundLayout LayOutBackground(int screenWidth, int screenHeight, const TitleLine& header,
                                   int headerWidth, int headerHeight, const TitleLine& header2,
-                                  int header2Width, int header2Height, int copyrightHeight);
+                                  int header2Width, int header2Height, int copyrightHeight,
+                                  const TDpiScale& scale = TDpiScale());
 
 // ---- the picture panel ----------------------------------------------------------------------
 

@@ -36,6 +36,8 @@ public:
 };
 
 // The background's picture panel `bitmapscreen` with `Image3` (animated) and `Image4` (still).
+// Every size and place here is in pixels at 96 per inch, as the design gives them (a picture's
+// own pixels count as such); the view scales them to the screen's resolution.
 class PictureView {
 public:
     virtual ~PictureView() = default;
@@ -49,7 +51,7 @@ public:
     virtual bool LoadStill(const std::string& path, int& width, int& height) = 0;
     // Places and shows the panel (the picture sits at 5, 5 inside it).
     virtual void PlacePanel(int left, int top, int width, int height) = 0;
-    // `MainScreen`'s width and `Setup_Header2`'s top, in the background's pixels.
+    // `MainScreen`'s width and `Setup_Header2`'s top, in the background's 96-DPI pixels.
     virtual int MainScreenWidth() = 0;
     virtual int Header2Top() = 0;
     // Lets the background paint now.

@@ -2,6 +2,7 @@
 #include "ui/background_window.h"
 
 #include "ui/resource.h"
+#include "ui/screen_scale.h"
 
 namespace zuv::ui {
 
@@ -33,7 +34,7 @@ BackgroundWindow::BackgroundWindow()
     mainScreen_.SetStyle(shell::TFountainStyle::fsHorizontal);
     mainScreen_.SetUsePalette(true);
     mainScreen_.SetDrawOnScreen(false);
-    copyrightFont_ = MakeFont(shell::kCopyrightFont, shell::kCopyrightFontPixels, false);
+    copyrightFont_ = MakeFont(shell::kCopyrightFont, ScreenScale().Scale(shell::kCopyrightFontPixels), false);
 }
 
 BackgroundWindow::~BackgroundWindow() {
@@ -132,7 +133,8 @@ void BackgroundWindow::FormResize() {
     SelectObject(dc, old);
     ReleaseDC(window_, dc);
     layout_ = shell::LayOutBackground(client.cx, client.cy, header_.Line(), header.cx, header.cy,
-                                      header2_.Line(), header2.cx, header2.cy, metrics.tmHeight);
+                                      header2_.Line(), header2.cx, header2.cy, metrics.tmHeight,
+                                      ScreenScale());
     Invalidate();
 }
 

@@ -7,6 +7,7 @@
 
 #include "ui/fountain_fill.h"
 #include "ui/resource.h"
+#include "ui/screen_scale.h"
 #include "ui/title_label.h"
 
 namespace zuv::ui {
@@ -14,7 +15,7 @@ namespace zuv::ui {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x4D415253;  // "MARS"
-constexpr int kCaptionFontPixels = 11;
+constexpr int kCaptionFontPixels = 11;  // at 96 pixels per inch
 const char* const kCaptionFontName = "MS Sans Serif";
 
 const shell::SystemColorResolver kSystemColors = [](int index) -> uint32_t {
@@ -215,8 +216,9 @@ void MarsCaptionPainter::PaintBar(HDC dc, const RECT& bar, bool active) {
     if (textRight > textLeft && !line.empty()) {
         // The application name is bold and the caption plain; with no application name set
         // only the caption shows, in the plain font.
-        HFONT font = MakeFont(kCaptionFontName, kCaptionFontPixels, false);
-        HFONT boldFont = MakeFont(kCaptionFontName, kCaptionFontPixels, true);
+        const int fontPixels = ScreenScale().Scale(kCaptionFontPixels);
+        HFONT font = MakeFont(kCaptionFontName, fontPixels, false);
+        HFONT boldFont = MakeFont(kCaptionFontName, fontPixels, true);
         const int oldMode = SetBkMode(target, TRANSPARENT);
         const COLORREF oldColor = SetTextColor(target, caption_.TextRgb(active, kSystemColors));
         RECT rect{textLeft, dy, textRight, dy + height};

@@ -13,6 +13,7 @@ using std::min;
 #include <gdiplus.h>
 
 #include "ui/background_window.h"
+#include "ui/screen_scale.h"
 
 namespace zuv::ui {
 
@@ -163,15 +164,17 @@ void PicturePanel::PlacePanel(int left, int top, int width, int height) {
     EnsureWindow();
     if (!panel_) return;
     // The panel's size includes its bevel.
-    SetWindowPos(panel_, HWND_TOP, left, top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    const RECT place = ScaledRect(left, top, width, height);
+    SetWindowPos(panel_, HWND_TOP, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
     visible_ = true;
     if (Animating()) SetTimer(panel_, kFrameTimer, delays_[frame_], nullptr);
     InvalidateRect(panel_, nullptr, TRUE);
 }
 
-int PicturePanel::MainScreenWidth() { return background_.ClientSize().cx; }
+int PicturePanel::MainScreenWidth() { return ScreenScale().Unscale(background_.ClientSize().cx); }
 
-int PicturePanel::Header2Top() { return background_.Layout().header2.top; }
+int PicturePanel::Header2Top() { return ScreenScale().Unscale(background_.Layout().header2.top); }
 
 void PicturePanel::Repaint() {
     RedrawWindow(background_.Handle(), nullptr, nullptr,
@@ -189,7 +192,9 @@ void PicturePanel::NextFrame() {
 
 // The panel's face with its raised inner bevel (a one-pixel edge, light at the top and
 // left, shadowed at the bottom and right). The picture sits at 5, 5 inside it: a GIF at its
-// own size, a still picture unscaled from its top-left corner, cut to the 105 x 105 box.
+// own size, a still picture unscaled from its top-left corner, cut to the 105 x 105 box. Its
+// pixels are design pixels like the panel's: on a screen of more than 96 per inch the picture
+// grows with the panel, so it keeps its place in the layout.
 void PicturePanel::PaintTo(HDC dc) {
     if (!panel_) return;
     RECT client{};
@@ -199,13 +204,14 @@ void PicturePanel::PaintTo(HDC dc) {
     if (!visible_ || !image_) return;
     Gdiplus::Graphics graphics(dc);
     auto* image = AsImage(image_);
-    const int width = static_cast<int>(image->GetWidth());
-    const int height = static_cast<int>(image->GetHeight());
-    const int margin = shell::kPictureMargin;
+    const shell::TDpiScale& scale = ScreenScale();
+    const int width = scale.Scale(static_cast<int>(image->GetWidth()));
+    const int height = scale.Scale(static_cast<int>(image->GetHeight()));
+    const int margin = scale.Scale(shell::kPictureMargin);
     if (animated_) {
         graphics.DrawImage(image, margin, margin, width, height);
     } else {
-        const int box = shell::kStillPictureBox;
+        const int box = scale.Scale(shell::kStillPictureBox);
         graphics.SetClip(Gdiplus::Rect(margin, margin, box, box));
         graphics.DrawImage(image, margin, margin, width, height);
     }

@@ -2,6 +2,7 @@
 #include "ui/title_label.h"
 
 #include "ui/fountain_fill.h"
+#include "ui/screen_scale.h"
 
 namespace zuv::ui {
 
@@ -58,8 +59,8 @@ SIZE TitleLabel::Measure(HDC dc) {
         rect.bottom = metrics.tmHeight;
     }
     SelectObject(dc, old);
-    return SIZE{shell::TitleLabelWidth(line_, rect.right - rect.left),
-                shell::TitleLabelHeight(line_, rect.bottom - rect.top)};
+    return SIZE{shell::TitleLabelWidth(line_, rect.right - rect.left, ScreenScale()),
+                shell::TitleLabelHeight(line_, rect.bottom - rect.top, ScreenScale())};
 }
 
 void TitleLabel::Draw(HDC dc, int left, int top) {
@@ -67,7 +68,8 @@ void TitleLabel::Draw(HDC dc, int left, int top) {
     HGDIOBJ old = SelectObject(dc, Font(dc));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColor = GetTextColor(dc);
-    const int shadow = line_.shadowSize > 0 ? line_.shadowSize : 0;
+    // The shadow's offset is in design pixels, grown with the screen as the font is.
+    const int shadow = line_.shadowSize > 0 ? ScreenScale().Scale(line_.shadowSize) : 0;
     RECT rect{left + shadow, top + shadow, left + size.cx, top + size.cy};
     SetTextColor(dc, ResolveColor(line_.shadowColor));
     DrawTextA(dc, line_.text.c_str(), static_cast<int>(line_.text.size()), &rect, kTextFormat);

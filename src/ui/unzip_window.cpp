@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ui/modal.h"
+#include "ui/screen_scale.h"
 #include "ui/title_label.h"
 
 namespace zuv::ui {
@@ -17,16 +18,14 @@ constexpr int kFrames = 12;
 constexpr const char* kGaugeClass = "TUnzipGauge";
 constexpr int kIdActivity = 10;
 
-// The activity picture's place (`RxGIFAnimator1`) and the gauge's frame (`Panel1`).
+// The activity picture's place (`RxGIFAnimator1`), the label and the gauge's frame (`Panel1`),
+// in pixels at 96 per inch.
 constexpr RECT kActivity{2, 8, 2 + 32, 8 + 32};
 constexpr RECT kLabel{44, 4, 44 + 325, 4 + 53};
 constexpr RECT kPanel{44, 64, 44 + 325, 64 + 23};
 
-int PointsToPixels(int points) {
-    HDC screen = GetDC(nullptr);
-    const int perInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return MulDiv(points, perInch > 0 ? perInch : 96, 72);
+RECT OnScreen(const RECT& design) {
+    return ScaledRect(design.left, design.top, design.right - design.left, design.bottom - design.top);
 }
 
 bool Inside(const RECT& rect, int x, int y) {
@@ -93,32 +92,36 @@ bool UnzipWindow::Create(HINSTANCE instance, HWND owner) {
     // A tool window with a small title bar and no title-bar buttons.
     const DWORD style = WS_POPUP | WS_CAPTION;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME;
-    RECT rect{0, 0, kClientWidth, kClientHeight};
+    RECT rect = ScaledRect(0, 0, kClientWidth, kClientHeight);
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     window_ = CreateWindowExA(exStyle, kClassName, kCaption, style, 0, 0, rect.right - rect.left,
                               rect.bottom - rect.top, owner, nullptr, instance, nullptr);
     if (!window_) return false;
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     CentreOnScreen(window_);
-    font_ = MakeFont("MS Sans Serif", PointsToPixels(8), false);
+    font_ = MakeFont("MS Sans Serif", ScreenScale().FontPixels(8), false);
+    activityPlace_ = OnScreen(kActivity);
+    labelPlace_ = OnScreen(kLabel);
+    panelPlace_ = OnScreen(kPanel);
     // The gauge's bar is in the system highlight colour until the script gives its own.
     gaugeColor_ = GetSysColor(COLOR_HIGHLIGHT);
 
     label_ = CreateWindowExA(0, "STATIC",
                              "Setup is preparing the ZUV Install Wizard which will guide you in the "
                              "rest of you setup process.",
-                             WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kLabel.left, kLabel.top,
-                             kLabel.right - kLabel.left, kLabel.bottom - kLabel.top, window_,
+                             WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, labelPlace_.left, labelPlace_.top,
+                             labelPlace_.right - labelPlace_.left, labelPlace_.bottom - labelPlace_.top, window_,
                              nullptr, instance, nullptr);
     SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // The activity picture `RxGIFAnimator1`, 32 x 32, drawn by the window.
-    activity_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, kActivity.left,
-                                kActivity.top, kActivity.right - kActivity.left,
-                                kActivity.bottom - kActivity.top, window_,
+    activity_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, activityPlace_.left,
+                                activityPlace_.top, activityPlace_.right - activityPlace_.left,
+                                activityPlace_.bottom - activityPlace_.top, window_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdActivity)), instance,
                                 nullptr);
-    gauge_ = CreateWindowExA(0, kGaugeClass, "", WS_CHILD | WS_VISIBLE | WS_BORDER, kPanel.left,
-                             kPanel.top, kPanel.right - kPanel.left, kPanel.bottom - kPanel.top,
+    gauge_ = CreateWindowExA(0, kGaugeClass, "", WS_CHILD | WS_VISIBLE | WS_BORDER, panelPlace_.left,
+                             panelPlace_.top, panelPlace_.right - panelPlace_.left,
+                             panelPlace_.bottom - panelPlace_.top,
                              window_, nullptr, instance, nullptr);
     SetWindowLongPtrA(gauge_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     caption_ = std::make_unique<MarsCaptionPainter>(window_);
@@ -190,8 +193,10 @@ void UnzipWindow::Close() {
     ShowWindow(window_, SW_HIDE);
 }
 
-// The activity picture: twelve dots on a circle, one bright, turning one step a frame.
+// The activity picture: twelve dots on a circle, one bright, turning one step a frame. The
+// circle's radius (11) and the dots' (3 and 2) are design pixels.
 void UnzipWindow::PaintActivity(HDC dc, const RECT& area) {
+    const shell::TDpiScale& scale = ScreenScale();
     HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
     FillRect(dc, &area, face);
     const double cx = (area.left + area.right) / 2.0;
@@ -203,9 +208,9 @@ void UnzipWindow::PaintActivity(HDC dc, const RECT& area) {
         HBRUSH brush = CreateSolidBrush(RGB(shade, shade, 255 - shade / 3));
         HGDIOBJ oldBrush = SelectObject(dc, brush);
         const double angle = i * 2 * 3.14159265358979 / kFrames;
-        const int x = static_cast<int>(cx + 11 * std::sin(angle));
-        const int y = static_cast<int>(cy - 11 * std::cos(angle));
-        const int r = age == 0 ? 3 : 2;
+        const int x = static_cast<int>(cx + scale.Scale(11) * std::sin(angle));
+        const int y = static_cast<int>(cy - scale.Scale(11) * std::cos(angle));
+        const int r = scale.Scale(age == 0 ? 3 : 2);
         Ellipse(dc, x - r, y - r, x + r + 1, y + r + 1);
         SelectObject(dc, oldBrush);
         DeleteObject(brush);
@@ -276,8 +281,8 @@ LRESULT UnzipWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             pressed_ = false;
             const int x = static_cast<short>(LOWORD(lParam));
             const int y = static_cast<short>(HIWORD(lParam));
-            if (wasPressed && !Inside(kLabel, x, y) && !Inside(kActivity, x, y) &&
-                !Inside(kPanel, x, y) && events_.formClick) {
+            if (wasPressed && !Inside(labelPlace_, x, y) && !Inside(activityPlace_, x, y) &&
+                !Inside(panelPlace_, x, y) && events_.formClick) {
                 events_.formClick();
             }
             return 0;

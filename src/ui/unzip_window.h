@@ -24,6 +24,7 @@ public:
 
     static constexpr const char* kClassName = "TUnzip";
     static constexpr const char* kCaption = "Preparing ZUV Setup";
+    // The design's client area, in pixels at 96 per inch (scaled to the screen's resolution).
     static constexpr int kClientWidth = 375;
     static constexpr int kClientHeight = 92;
 
@@ -68,6 +69,11 @@ private:
     HWND label_ = nullptr;
     HWND gauge_ = nullptr;
     HWND activity_ = nullptr;
+    // The activity picture, the label and the gauge's frame on the screen (their design places
+    // scaled); a click outside them is a click on the free area.
+    RECT activityPlace_{};
+    RECT labelPlace_{};
+    RECT panelPlace_{};
     HFONT font_ = nullptr;
     Events events_;
     std::unique_ptr<MarsCaptionPainter> caption_;

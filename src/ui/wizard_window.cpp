@@ -6,8 +6,9 @@
 #include <shlobj.h>
 
 #include "ui/modal.h"
-#include "wizard/keyboard.h"
+#include "ui/screen_scale.h"
 #include "ui/title_label.h"
+#include "wizard/keyboard.h"
 
 namespace zuv::ui {
 
@@ -42,7 +43,8 @@ enum ControlId : int {
 };
 
 // The page container fills the top of the client area; the button bar `Panel1` is the
-// 30 pixels at its bottom, with a one-pixel rule on top.
+// 30 pixels at its bottom, with a one-pixel rule on top. Every figure of the layout is in
+// pixels at 96 per inch, scaled to the screen where the controls are made (Add).
 constexpr int kBarHeight = 30;
 constexpr int kBarTop = WizardWindow::kClientHeight - kBarHeight;
 
@@ -57,13 +59,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-// The font of a design given in points, at the screen's resolution.
-int PointsToPixels(int points) {
-    HDC screen = GetDC(nullptr);
-    const int perInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return MulDiv(points, perInch > 0 ? perInch : 96, 72);
-}
+int Scaled(int designPixels) { return ScreenScale().Scale(designPixels); }
 
 // Page Down and Page Up on the licence page page the licence memo wherever the focus is.
 constexpr UINT_PTR kPagingSubclass = 1;
@@ -109,6 +105,8 @@ void DrawBarButton(const DRAWITEMSTRUCT& item, Button which, HFONT font) {
     FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    // The glyph is drawn on a 12 x 12 grid of design pixels, grown with the screen.
+    const auto s = [](int designPixels) { return Scaled(designPixels); };
     if (pressed) {
         DrawEdge(dc, &rect, BDR_SUNKENOUTER, BF_RECT);
     } else if (item.itemState & ODS_FOCUS) {
@@ -116,39 +114,39 @@ void DrawBarButton(const DRAWITEMSTRUCT& item, Button which, HFONT font) {
     }
     const int shift = pressed ? 1 : 0;
     // The glyph: 12 x 12 at the left.
-    const int gx = rect.left + 5 + shift;
-    const int gy = (rect.top + rect.bottom) / 2 - 6 + shift;
+    const int gx = rect.left + s(5) + shift;
+    const int gy = (rect.top + rect.bottom) / 2 - s(6) + shift;
     COLORREF colour = RGB(0, 0, 128);
     if (which == Button::kCancel) colour = RGB(192, 0, 0);
     if (which == Button::kInstall) colour = RGB(0, 128, 0);
     if (disabled) colour = GetSysColor(COLOR_GRAYTEXT);
     HBRUSH brush = CreateSolidBrush(colour);
-    HPEN pen = CreatePen(PS_SOLID, 2, colour);
+    HPEN pen = CreatePen(PS_SOLID, s(2), colour);
     HGDIOBJ oldBrush = SelectObject(dc, brush);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     switch (which) {
         case Button::kCancel:
-            MoveToEx(dc, gx + 1, gy + 1, nullptr);
-            LineTo(dc, gx + 11, gy + 11);
-            MoveToEx(dc, gx + 11, gy + 1, nullptr);
-            LineTo(dc, gx + 1, gy + 11);
+            MoveToEx(dc, gx + s(1), gy + s(1), nullptr);
+            LineTo(dc, gx + s(11), gy + s(11));
+            MoveToEx(dc, gx + s(11), gy + s(1), nullptr);
+            LineTo(dc, gx + s(1), gy + s(11));
             break;
         case Button::kBack: {
-            const POINT points[] = {{gx + 9, gy + 1}, {gx + 9, gy + 11}, {gx + 3, gy + 6}};
+            const POINT points[] = {{gx + s(9), gy + s(1)}, {gx + s(9), gy + s(11)}, {gx + s(3), gy + s(6)}};
             SelectObject(dc, GetStockObject(NULL_PEN));
             Polygon(dc, points, 3);
             break;
         }
         case Button::kNext: {
-            const POINT points[] = {{gx + 3, gy + 1}, {gx + 3, gy + 11}, {gx + 9, gy + 6}};
+            const POINT points[] = {{gx + s(3), gy + s(1)}, {gx + s(3), gy + s(11)}, {gx + s(9), gy + s(6)}};
             SelectObject(dc, GetStockObject(NULL_PEN));
             Polygon(dc, points, 3);
             break;
         }
         case Button::kInstall:
-            MoveToEx(dc, gx + 1, gy + 6, nullptr);
-            LineTo(dc, gx + 4, gy + 10);
-            LineTo(dc, gx + 11, gy + 2);
+            MoveToEx(dc, gx + s(1), gy + s(6), nullptr);
+            LineTo(dc, gx + s(4), gy + s(10));
+            LineTo(dc, gx + s(11), gy + s(2));
             break;
     }
     SelectObject(dc, oldPen);
@@ -158,7 +156,7 @@ void DrawBarButton(const DRAWITEMSTRUCT& item, Button which, HFONT font) {
 
     char caption[32] = {};
     GetWindowTextA(item.hwndItem, caption, sizeof caption);
-    RECT textRect{gx + 14, rect.top + shift, rect.right - 2 + shift, rect.bottom + shift};
+    RECT textRect{gx + s(14), rect.top + shift, rect.right - s(2) + shift, rect.bottom + shift};
     HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     if (disabled) {
@@ -200,7 +198,9 @@ WizardWindow::~WizardWindow() {
 
 HWND WizardWindow::Add(int page, const char* cls, const char* text, DWORD style, int x, int y,
                        int w, int h, int id, HFONT font, DWORD exStyle) {
-    HWND control = CreateWindowExA(exStyle, cls, text, WS_CHILD | style, x, y, w, h, window_,
+    const RECT place = ScaledRect(x, y, w, h);
+    HWND control = CreateWindowExA(exStyle, cls, text, WS_CHILD | style, place.left, place.top,
+                                   place.right - place.left, place.bottom - place.top, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                    nullptr);
     if (!control) return nullptr;
@@ -225,15 +225,16 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
     // A tool window: a small caption with a close box, no minimise or maximise.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT rect{0, 0, kClientWidth, kClientHeight};
+    RECT rect = ScaledRect(0, 0, kClientWidth, kClientHeight);
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     window_ = CreateWindowExA(exStyle, kClassName, kCaption, style, 0, 0, rect.right - rect.left,
                               rect.bottom - rect.top, owner, nullptr, instance, nullptr);
     if (!window_) return false;
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     CentreOnScreen(window_);
-    font_ = MakeFont("MS Sans Serif", PointsToPixels(8), false);
-    titleFont_ = MakeFont("Times New Roman", 24, true);
+    // MS Sans Serif at 8 points; the page titles' large Times New Roman is 24 design pixels.
+    font_ = MakeFont("MS Sans Serif", ScreenScale().FontPixels(8), false);
+    titleFont_ = MakeFont("Times New Roman", Scaled(24), true);
     background_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     ++quiet_;
 
@@ -289,7 +290,7 @@ bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCapt
         ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
         LVCOLUMNA column{};
         column.mask = LVCF_WIDTH;
-        column.cx = 156;
+        column.cx = Scaled(156);
         SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     }
 
@@ -518,14 +519,14 @@ void WizardWindow::SetProgressPosition(int position) {
 
 int WizardWindow::BackgroundHeight() {
     RECT rect{};
-    if (owner_ && GetWindowRect(owner_, &rect)) return rect.bottom - rect.top;
-    return GetSystemMetrics(SM_CYSCREEN);
+    if (owner_ && GetWindowRect(owner_, &rect)) return ScreenScale().Unscale(rect.bottom - rect.top);
+    return ScreenScale().Unscale(GetSystemMetrics(SM_CYSCREEN));
 }
 
 void WizardWindow::SetWindowHeightAndTop(int height, int top) {
     RECT rect{};
     GetWindowRect(window_, &rect);
-    SetWindowPos(window_, nullptr, rect.left, top, rect.right - rect.left, height,
+    SetWindowPos(window_, nullptr, rect.left, Scaled(top), rect.right - rect.left, Scaled(height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -41,6 +41,7 @@ public:
 
     static constexpr const char* kClassName = "TZUV";
     static constexpr const char* kCaption = "ZUV32 - Setup";
+    // The design's client area, in pixels at 96 per inch (scaled to the screen's resolution).
     static constexpr int kClientWidth = 433;
     static constexpr int kClientHeight = 263;
 

@@ -90,11 +90,12 @@ public:
     virtual void SetProgressRange(int minimum, int maximum) = 0;
     virtual void SetProgressPosition(int position) = 0;
 
-    // Height in pixels of the background screen (the main window), for placing the
-    // shrunken wizard near its bottom.
+    // Height of the background screen (the main window), for placing the shrunken wizard near
+    // its bottom. Like every figure of the layout it is in pixels at 96 per inch; the view
+    // scales between these and the screen's pixels.
     virtual int BackgroundHeight() = 0;
-    // Sets the wizard window's height and moves its top edge (screen pixels); the left edge
-    // and the width stay.
+    // Sets the wizard window's height and moves its top edge (96-DPI pixels, as above); the
+    // left edge and the width stay.
     virtual void SetWindowHeightAndTop(int height, int top) = 0;
 
     // Repaints the wizard and the background screen now.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/modal.h"
+#include "ui/screen_scale.h"
 #include "ui/title_label.h"
 
 namespace zuv::ui {
@@ -10,13 +11,6 @@ namespace {
 
 constexpr const char* kClassName = "TUninstall";
 constexpr const char* kCaption = "ZUV - Uninstall";
-
-int PointsToPixels(int points) {
-    HDC screen = GetDC(nullptr);
-    const int pixels = MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
 
 }  // namespace
 
@@ -44,16 +38,19 @@ bool UninstallWindow::Create(HINSTANCE instance) {
     if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME;
-    RECT rect{0, 0, kClientWidth, kClientHeight};
+    RECT rect = ScaledRect(0, 0, kClientWidth, kClientHeight);
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     window_ = CreateWindowExA(exStyle, kClassName, kCaption, style, 0, 0, rect.right - rect.left,
                               rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
     if (!window_) return false;
     CentreOnScreen(window_);
-    font_ = MakeFont("MS Sans Serif", PointsToPixels(8), false);
-    titleFont_ = MakeFont("Times New Roman", 24, true);
+    font_ = MakeFont("MS Sans Serif", ScreenScale().FontPixels(8), false);
+    titleFont_ = MakeFont("Times New Roman", ScreenScale().Scale(24), true);
+    // Places and sizes in pixels at 96 per inch, scaled to the screen.
     auto add = [&](const char* cls, DWORD controlStyle, int x, int y, int w, int h, HFONT font) {
-        HWND control = CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | controlStyle, x, y, w, h, window_,
+        const RECT place = ScaledRect(x, y, w, h);
+        HWND control = CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | controlStyle, place.left, place.top,
+                                       place.right - place.left, place.bottom - place.top, window_,
                                        nullptr, instance, nullptr);
         if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return control;

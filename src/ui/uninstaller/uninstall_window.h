@@ -14,6 +14,7 @@ namespace zuv::ui {
 
 class UninstallWindow : public uninstall::UninstallView {
 public:
+    // The client area in pixels at 96 per inch (scaled to the screen's resolution).
     static constexpr int kClientWidth = 433;
     static constexpr int kClientHeight = 110;
 
