@@ -147,7 +147,8 @@ void TUndo::Undo(bool newestOnly) {
             Keep(record_, kKeptInUse);
         }
         // The setup's own log copy lives and dies with the record.
-        platform_.DeleteFile(common::DirPart(record_) + "Setup\\install.log");
+        const std::string logCopy = common::DirPart(record_) + "Setup\\install.log";
+        if (platform_.DeleteFile(logCopy)) Log("Removed the install log's copy " + logCopy);
         RemoveLeftDirectories();
     }
 }

@@ -92,13 +92,24 @@ left_in_tempdir() {
   find "$temp" -mindepth 1 -maxdepth 1 -iname z -type d -exec find {} -mindepth 1 \;
 }
 
+# link_content LINK: what a shell link says: its bytes less the times it keeps of its target
+# (ShellLinkHeader bytes 28-51) and less its ID list, whose shell items carry the times of the
+# target and of each folder above it. Two installations of the same file differ in those.
+link_content() {
+  local link=$1 flags skip=76
+  flags=$(od -An -tu1 -j20 -N1 "$link" | tr -d ' ')
+  if ((flags & 1)); then skip=$((78 + $(od -An -tu2 -j76 -N2 "$link" | tr -d ' '))); fi
+  head -c 28 "$link"
+  head -c 76 "$link" | tail -c +53
+  tail -c +$((skip + 1)) "$link"
+}
+
 # snapshot FILE: the machine as text in FILE: every file under drive_c with its MD5 (a shell
-# link by what it says: its bytes less the times it keeps of its target, which differ between
-# two installations of the same file), every directory, and HKLM\Software and HKCU exported.
-# It first waits for the prefix's server to end, so every program of the run, a clean-up left
-# behind included, has finished: a script that takes snapshots ends the server that wine_start
-# keeps alive ("$WINESERVER" -k). The setup's own logs in the user's temporary folder are all
-# that may remain of a run, and are left out.
+# link by what it says, see link_content), every directory, and HKLM\Software and HKCU
+# exported. It first waits for the prefix's server to end, so every program of the run, a
+# clean-up left behind included, has finished: a script that takes snapshots ends the server
+# that wine_start keeps alive ("$WINESERVER" -k). The setup's own logs in the user's temporary
+# folder are all that may remain of a run, and are left out.
 snapshot() {
   local out=$1 c tmp
   c=$(wine_c)
@@ -107,9 +118,8 @@ snapshot() {
   (
     cd "$c"
     find . -type f ! -iname '*.lnk' -print0 | sort -z | xargs -0 -r md5sum
-    # ShellLinkHeader: the creation, access and write times of the target at bytes 28-51.
     find . -type f -iname '*.lnk' -print0 | sort -z | while IFS= read -r -d '' link; do
-      echo "$( (head -c 28 "$link"; printf '%024d' 0; tail -c +53 "$link") | md5sum | cut -d' ' -f1)  $link (link)"
+      echo "$(link_content "$link" | md5sum | cut -d' ' -f1)  $link (link)"
     done
     find . -type d | sort
   ) | grep -v '/Temp/ZUV Setup .*\.log$' >"$out"

@@ -25,9 +25,14 @@ pristine=$work/pristine
 mkdir "$pristine"
 cp -a "$WINEPREFIX/." "$pristine/"
 
-# The machine without the logs: the install log's copy in the Setup folder is the only
-# file of the installation that tells the two runs apart.
-installed_machine() { grep -v 'ZUV Hello/Setup/install\.log$' "$1"; }
+# The machine without the logs (the install log's copy in the Setup folder differs), and with
+# the uninstall record by what it says: the checksums it keeps of the shell links are those of
+# their bytes, which hold the times of the files they point to.
+installed_machine() {
+  grep -v 'ZUV Hello/Setup/install\.log$' "$1" | grep -v 'ZUV Hello/uninstall\.cfg$'
+  sed -E 's/^([0-9]+=Sum\|[^|]*\.lnk\|).*/\1/I' "$c/Program Files/ZUV Hello/uninstall.cfg" | md5sum |
+    sed 's|-$|uninstall.cfg, the links unsummed|'
+}
 
 # 1. Through the wizard with its defaults.
 start_setup_rc "$work/set" "$work/rc1"
@@ -43,6 +48,7 @@ rc=$(wait_rc "$work/rc1" 60)
 [ "$rc" = 0 ] || fail "the interactive install exited with $rc"
 snapshot "$work/clicked"
 grep -q '/Program Files/ZUV Hello/hello.exe$' "$work/clicked" || fail "the wizard did not install into $app"
+installed_machine "$work/clicked" >"$work/clicked-machine"
 
 # 2. The same machine as it was, silently.
 "$WINESERVER" -k 2>/dev/null || true
@@ -53,7 +59,6 @@ start_setup_rc "$work/set" "$work/rc2" /S "/DIR=$app"
 rc=$(wait_rc "$work/rc2" 120)
 [ "$rc" = 0 ] || fail "the silent install exited with $rc"
 snapshot "$work/quiet"
-installed_machine "$work/clicked" >"$work/clicked-machine"
 installed_machine "$work/quiet" >"$work/quiet-machine"
 same "$work/clicked-machine" "$work/quiet-machine" "a silent install, compared with the wizard's"
 echo "wizard and silent install: no differences but the logs"
