@@ -160,7 +160,8 @@ TEST_F(WizardInstallTest, AfterAnEngineErrorYesUndoesEverythingAndEndsAsCancelle
         EXPECT_NE(std::find_if(log.begin(), log.end(),
                                [&](const std::string& l) {
                                    const std::string text = line;
-                                   return l.size() >= text.size() && l.compare(l.size() - text.size(), text.size(), text) == 0;
+                                   return l.size() >= text.size() &&
+                                          l.compare(l.size() - text.size(), text.size(), text) == 0;
                                }),
                   log.end())
             << line;
