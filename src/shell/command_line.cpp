@@ -21,15 +21,13 @@ std::string UnknownSwitchMessage(const std::string& argument) {
 
 namespace {
 
-struct Word {
-    std::string text;  // quotes removed
-    std::string gap;   // the blanks written before it
-    bool quoted = false;
-};
+using Word = CommandWord;
 
 bool Blank(char c) { return c == ' ' || c == '\t'; }
 
-std::vector<Word> SplitWords(const std::string& raw) {
+}  // namespace
+
+std::vector<CommandWord> SplitCommandLine(const std::string& raw) {
     std::vector<Word> words;
     size_t i = 0;
     while (i < raw.size()) {
@@ -51,6 +49,8 @@ std::vector<Word> SplitWords(const std::string& raw) {
     return words;
 }
 
+namespace {
+
 // True when `upper` (an upper-cased word) is the switch `name` followed by "=".
 bool ValueSwitch(const std::string& upper, const char* name) {
     const std::string prefix = std::string(name) + "=";
@@ -61,7 +61,7 @@ bool ValueSwitch(const std::string& upper, const char* name) {
 
 std::vector<std::string> CommandLineParams(const std::string& commandLine) {
     std::vector<std::string> params;
-    const std::vector<Word> words = SplitWords(commandLine);
+    const std::vector<Word> words = SplitCommandLine(commandLine);
     for (size_t i = 1; i < words.size(); ++i)
         if (!words[i].text.empty()) params.push_back(words[i].text);  // "" alone is no parameter
     return params;
@@ -69,7 +69,7 @@ std::vector<std::string> CommandLineParams(const std::string& commandLine) {
 
 CommandLine ParseCommandLine(const std::string& raw) {
     CommandLine line;
-    std::vector<Word> words = SplitWords(raw);
+    std::vector<Word> words = SplitCommandLine(raw);
     size_t i = 1;  // words[0] is the program itself
     if (i < words.size() && (words[i].text.empty() || words[i].text[0] != '/')) {
         line.Param1 = words[i].text;

@@ -27,6 +27,19 @@ struct CommandLine {
     bool Bad() const { return !Unknown.empty(); }
 };
 
+// One argument of a raw command line: its text with the quotes removed, the blanks written
+// before it, and whether any part of it was quoted.
+struct CommandWord {
+    std::string text;
+    std::string gap;
+    bool quoted = false;
+};
+
+// Splits a raw command line (program name first) into its arguments: separated by blanks and
+// tabs outside quotes; quotes are removed wherever they stand and a backslash is an ordinary
+// character. Throws nothing.
+std::vector<CommandWord> SplitCommandLine(const std::string& raw);
+
 // Splits `raw` (program name first, as GetCommandLineA gives it) into parameter 1 and the
 // switches. Arguments are separated by blanks and tabs outside quotes; quotes are removed
 // wherever they stand and a backslash is an ordinary character. Switches are matched without

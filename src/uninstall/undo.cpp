@@ -74,6 +74,14 @@ bool Blank(const std::string& text) { return text.find_first_not_of(" \t\r\n") =
 
 bool SameFile(const std::string& a, const std::string& b) { return Upper(a) == Upper(b); }
 
+// What a journaled file is, for the log: links are the installation's shortcuts.
+std::string FileKind(const std::string& path) {
+    const std::string upper = Upper(path);
+    const bool link = upper.size() > 4 && (upper.compare(upper.size() - 4, 4, ".LNK") == 0 ||
+                                           upper.compare(upper.size() - 4, 4, ".PIF") == 0);
+    return link ? "shortcut " : "file ";
+}
+
 // The checksum recorded for `path` after entry `index`: the first "Sum" for it before the path
 // is written again; "" when there is none.
 std::string SumAfter(const std::vector<JournalEntry>& entries, size_t index, const std::string& path) {
@@ -132,9 +140,15 @@ void TUndo::Undo(bool newestOnly) {
         platform_.WriteProfileString(JournalSection(run), nullptr, nullptr, record_);
     }
     if (!newestOnly || ReadJournals(platform_, record_).empty()) {
-        platform_.DeleteFile(record_);
+        if (platform_.DeleteFile(record_)) {
+            Log("Removed the uninstall record " + record_);
+        } else if (common::FileExists(platform_, record_)) {
+            LogError("Unable to remove the uninstall record " + record_);
+            Keep(record_, kKeptInUse);
+        }
         // The setup's own log copy lives and dies with the record.
-        platform_.DeleteFile(common::DirPart(record_) + "Setup\\install.log");
+        const std::string logCopy = common::DirPart(record_) + "Setup\\install.log";
+        if (platform_.DeleteFile(logCopy)) Log("Removed the install log's copy " + logCopy);
         RemoveLeftDirectories();
     }
 }
@@ -157,7 +171,18 @@ void TUndo::UndoEntry(const JournalEntry& entry, const std::string& sum) {
 }
 
 void TUndo::Keep(const std::string& item, const char* reason) {
-    if (!IsKept(item)) kept_.push_back({item, reason});
+    if (IsKept(item)) return;
+    kept_.push_back({item, reason});
+    Log("Kept " + item + " (" + reason + ")");
+}
+
+void TUndo::Log(const std::string& text) {
+    if (logging_) log_.Write(text);
+}
+
+void TUndo::LogError(const std::string& text) {
+    const uint32_t code = platform_.LastError();
+    if (logging_) log_.Error(text, code);
 }
 
 bool TUndo::IsKept(const std::string& item) const {
@@ -166,10 +191,12 @@ bool TUndo::IsKept(const std::string& item) const {
 
 void TUndo::UndoDir(const std::string& path) {
     if (path.empty() || !common::DirectoryExists(platform_, path)) return;
-    if (platform_.RemoveDirectory(path))
+    if (platform_.RemoveDirectory(path)) {
         ++counts_.folders;
-    else
+        Log("Removed directory " + path);
+    } else {
         leftDirs_.push_back(path);
+    }
 }
 
 void TUndo::UndoFile(const std::string& path, const std::string& backup, const std::string& sum) {
@@ -177,9 +204,13 @@ void TUndo::UndoFile(const std::string& path, const std::string& backup, const s
     const bool haveBackup = !backup.empty() && common::FileExists(platform_, backup);
     if (!common::FileExists(platform_, path)) {
         // Deleted since; the file it replaced is the user's and comes back.
-        if (haveBackup && CopyFileTo(platform_, backup, path)) {
+        if (!haveBackup) return;
+        if (CopyFileTo(platform_, backup, path)) {
             platform_.DeleteFile(backup);
             ++counts_.filesRestored;
+            Log("Restored " + FileKind(path) + path + " (deleted since; the file it had replaced)");
+        } else {
+            LogError("Unable to restore " + path + " from " + backup);
         }
         return;
     }
@@ -189,6 +220,7 @@ void TUndo::UndoFile(const std::string& path, const std::string& backup, const s
             if (haveBackup && current == FileChecksum(platform_, backup)) {
                 // The installation stopped before the file was written: it is the user's own.
                 platform_.DeleteFile(backup);
+                Log("Left as it was: " + path + " (the installation stopped before writing it)");
                 return;
             }
             Keep(path, kKeptChanged);
@@ -200,16 +232,21 @@ void TUndo::UndoFile(const std::string& path, const std::string& backup, const s
         if (CopyFileTo(platform_, backup, path)) {
             platform_.DeleteFile(backup);
             ++counts_.filesRestored;
+            Log("Restored " + FileKind(path) + path + " as it was before the installation");
         } else {
+            LogError("Unable to restore " + path + " from " + backup);
             Keep(path, kKeptInUse);
             Keep(backup, kKeptEarlier);
         }
         return;
     }
-    if (platform_.DeleteFile(path))
+    if (platform_.DeleteFile(path)) {
         ++counts_.filesRemoved;
-    else
+        Log("Removed " + FileKind(path) + path);
+    } else {
+        LogError("Unable to remove " + path);
         Keep(path, kKeptInUse);
+    }
 }
 
 void TUndo::UndoIni(const JournalEntry& e) {
@@ -228,29 +265,46 @@ void TUndo::UndoIni(const JournalEntry& e) {
         Keep("[" + section + "] " + key + " in " + file, kKeptChanged);
         return;
     }
+    const std::string value = "INI value [" + section + "] " + key + " in " + file;
     if (had) {
         if (!has || current != previous) {
-            platform_.WriteProfileString(section, &key, &previous, file);
-            ++counts_.iniValues;
+            if (platform_.WriteProfileString(section, &key, &previous, file)) {
+                ++counts_.iniValues;
+                Log(value + " restored to \"" + previous + "\"");
+            } else {
+                LogError("Unable to restore " + value);
+                Keep("[" + section + "] " + key + " in " + file, kKeptInUse);
+            }
         }
     } else if (has) {
-        platform_.WriteProfileString(section, &key, nullptr, file);
-        ++counts_.iniValues;
+        if (platform_.WriteProfileString(section, &key, nullptr, file)) {
+            ++counts_.iniValues;
+            Log(value + " removed");
+        } else {
+            LogError("Unable to remove " + value);
+            Keep("[" + section + "] " + key + " in " + file, kKeptInUse);
+        }
     }
     if (!sectionExisted && platform_.ProfileSectionExists(section, file) &&
-        !SectionHasLines(ReadWhole(platform_, file), section))
-        platform_.WriteProfileString(section, nullptr, nullptr, file);
-    if (!fileExisted && common::FileExists(platform_, file) && Blank(ReadWhole(platform_, file)))
-        platform_.DeleteFile(file);
+        !SectionHasLines(ReadWhole(platform_, file), section) &&
+        platform_.WriteProfileString(section, nullptr, nullptr, file))
+        Log("INI section [" + section + "] removed from " + file);
+    if (!fileExisted && common::FileExists(platform_, file) && Blank(ReadWhole(platform_, file))) {
+        if (platform_.DeleteFile(file))
+            Log("Removed INI file " + file);
+        else
+            LogError("Unable to remove the empty INI file " + file);
+    }
 }
 
 void TUndo::UndoKey(const JournalEntry& e) {
     platform::RegRoot root;
     const std::string& key = e.Field(1);
     if (!ParseRoot(e.Field(0), root) || key.empty() || !platform_.RegKeyExists(root, key)) return;
-    if (platform_.RegDeleteEmptyKey(root, key))
+    if (platform_.RegDeleteEmptyKey(root, key)) {
         ++counts_.registryKeys;
-    else
+        Log("Removed registry key " + e.Field(0) + "\\" + key);
+    } else
         Keep(e.Field(0) + "\\" + key, kKeptKeyNotEmpty);
 }
 
@@ -270,12 +324,25 @@ void TUndo::UndoValue(const JournalEntry& e) {
         Keep(e.Field(0) + "\\" + key + "\\" + name, kKeptChanged);
         return;
     }
+    const std::string value = e.Field(0) + "\\" + key + "\\" + name;
     if (had) {
-        if ((!has || current != previous) && platform_.RegKeyExists(root, key) &&
-            platform_.RegSetValue(root, key, name, previous))
+        if ((!has || current != previous) && platform_.RegKeyExists(root, key)) {
+            if (platform_.RegSetValue(root, key, name, previous)) {
+                ++counts_.registryValues;
+                Log("Registry value " + value + " restored");
+            } else {
+                LogError("Unable to restore registry value " + value);
+                Keep(value, kKeptInUse);
+            }
+        }
+    } else if (has) {
+        if (platform_.RegDeleteValue(root, key, name)) {
             ++counts_.registryValues;
-    } else if (has && platform_.RegDeleteValue(root, key, name)) {
-        ++counts_.registryValues;
+            Log("Registry value " + value + " removed");
+        } else {
+            LogError("Unable to remove registry value " + value);
+            Keep(value, kKeptInUse);
+        }
     }
 }
 
@@ -291,6 +358,7 @@ void TUndo::UndoBatch(const std::string& path, const std::string& backup, const 
         if (CopyFileTo(platform_, backup, path)) {
             platform_.DeleteFile(backup);
             ++counts_.batchBlocks;
+            Log("Restored " + path + " as it was before the installation");
             return;
         }
     }
@@ -328,7 +396,12 @@ void TUndo::UndoBatch(const std::string& path, const std::string& backup, const 
         std::string out;
         for (const std::string& line : text) out += line + "\r\n";
         auto file = platform_.Open(path, platform::OpenMode::kCreate);
-        if (file && file->Write(out.data(), static_cast<uint32_t>(out.size())) == out.size()) ++counts_.batchBlocks;
+        if (file && file->Write(out.data(), static_cast<uint32_t>(out.size())) == out.size()) {
+            ++counts_.batchBlocks;
+            Log("Removed the lines the installation added to " + path);
+        } else {
+            LogError("Unable to remove the lines the installation added to " + path);
+        }
     }
     if (haveBackup) platform_.DeleteFile(backup);
 }
@@ -339,6 +412,7 @@ void TUndo::RemoveLeftDirectories() {
         if (!common::DirectoryExists(platform_, dir)) continue;
         if (platform_.RemoveDirectory(dir)) {
             ++counts_.folders;
+            Log("Removed directory " + dir);
             continue;
         }
         left.push_back(dir);

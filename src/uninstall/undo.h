@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/install_log.h"
 #include "platform/platform.h"
 #include "uninstall/journal.h"
 
@@ -65,6 +66,12 @@ public:
 
     // Called after each entry: entries done, entries in all.
     std::function<void(int done, int total)> OnProgress;
+    // Writes every change, every kept item with its reason and every failure with the
+    // system's code to `log` (copies of a log share it). Without it nothing is logged.
+    void SetLog(const common::TInstallLog& log) {
+        log_ = log;
+        logging_ = true;
+    }
 
     const std::vector<KeptItem>& Kept() const { return kept_; }
     const UndoCounts& Counts() const { return counts_; }
@@ -80,6 +87,9 @@ private:
     void UndoBatch(const std::string& path, const std::string& backup, const std::string& lines,
                    const std::string& sum);
     void Keep(const std::string& item, const char* reason);
+    void Log(const std::string& text);
+    // Logs a failure with the system's code for it (read at once, before anything else runs).
+    void LogError(const std::string& text);
     bool IsKept(const std::string& item) const;
     void RemoveLeftDirectories();
 
@@ -87,6 +97,8 @@ private:
     std::string record_;
     std::vector<KeptItem> kept_;
     UndoCounts counts_;
+    common::TInstallLog log_;
+    bool logging_ = false;
     // Created directories that were not empty when their entry was undone, newest first.
     std::vector<std::string> leftDirs_;
 };

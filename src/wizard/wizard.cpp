@@ -1,5 +1,7 @@
 #include "wizard/wizard.h"
 
+#include <algorithm>
+
 #include "common/routines.h"
 #include "common/disk_space.h"
 #include "uninstall/undo.h"
@@ -334,12 +336,17 @@ void TZUV::installClick() {
     const size_t limit = platform_.MaxPathLength();
     const std::string tooLong = FirstTooLongPath(platform_, script_, state_, mainDir_, RadioChecked(Radio::kMin), limit);
     if (!tooLong.empty()) {
+        state_.Log.Write("Path length check failed: " + tooLong + " is longer than " + std::to_string(limit) +
+                         " characters");
         platform_.ShowMessage(PathTooLongMessage(tooLong, limit));
         return;
     }
     const std::vector<common::DriveSpace> plan =
         PlanInstallSpace(platform_, script_, state_, mainDir_, RadioChecked(Radio::kMin));
     if (const common::DriveSpace* shortDrive = FirstShortDrive(plan)) {
+        state_.Log.Write("Disk space check failed: drive " + shortDrive->drive + " has " +
+                         std::to_string(std::max<int64_t>(shortDrive->free, 0)) + " bytes free, " +
+                         std::to_string(shortDrive->needed) + " bytes needed");
         platform_.ShowMessage(common::NotEnoughSpaceMessage(*shortDrive, "for this installation"));
         return;
     }
@@ -374,6 +381,7 @@ void TZUV::OfferRollback(const std::string& record) {
     state_.Log.Write("Rollback of this installation");
     state_.Log.DropCopies();  // the copy in the install directory goes with it
     uninstall::TUndo undo(platform_, record);
+    undo.SetLog(state_.Log);
     undo.UndoNewest();
     if (!undo.Kept().empty()) platform_.ShowMessage(uninstall::DescribeKept(undo.Kept()));
     cancelClick();

@@ -91,3 +91,47 @@ left_in_tempdir() {
   [ -n "$temp" ] || { echo "no windows/temp folder in $(wine_c)" >&2; return 1; }
   find "$temp" -mindepth 1 -maxdepth 1 -iname z -type d -exec find {} -mindepth 1 \;
 }
+
+# link_content LINK: what a shell link says: its bytes less the times it keeps of its target
+# (ShellLinkHeader bytes 28-51) and less its ID list, whose shell items carry the times of the
+# target and of each folder above it. Two installations of the same file differ in those.
+link_content() {
+  local link=$1 flags skip=76
+  flags=$(od -An -tu1 -j20 -N1 "$link" | tr -d ' ')
+  if ((flags & 1)); then skip=$((78 + $(od -An -tu2 -j76 -N2 "$link" | tr -d ' '))); fi
+  head -c 28 "$link"
+  head -c 76 "$link" | tail -c +53
+  tail -c +$((skip + 1)) "$link"
+}
+
+# snapshot FILE: the machine as text in FILE: every file under drive_c with its MD5 (a shell
+# link by what it says, see link_content), every directory, and HKLM\Software and HKCU
+# exported. It first waits for the prefix's server to end, so every program of the run, a
+# clean-up left behind included, has finished: a script that takes snapshots ends the server
+# that wine_start keeps alive ("$WINESERVER" -k). The setup's own logs in the user's temporary
+# folder are all that may remain of a run, and are left out.
+snapshot() {
+  local out=$1 c tmp
+  c=$(wine_c)
+  tmp=$(mktemp -d)
+  "$WINESERVER" -w
+  (
+    cd "$c"
+    find . -type f ! -iname '*.lnk' -print0 | sort -z | xargs -0 -r md5sum
+    find . -type f -iname '*.lnk' -print0 | sort -z | while IFS= read -r -d '' link; do
+      echo "$(link_content "$link" | md5sum | cut -d' ' -f1)  $link (link)"
+    done
+    find . -type d | sort
+  ) | grep -v '/Temp/ZUV Setup .*\.log$' >"$out"
+  for key in 'HKLM\Software' 'HKCU'; do
+    "$WINE" reg export "$key" "$(wine_path "$tmp/reg.tmp")" /y >/dev/null 2>&1 || fail "reg export $key"
+    iconv -f UTF-16 -t UTF-8 "$tmp/reg.tmp" | tr -d '\r' >>"$out"
+  done
+  rm -rf "$tmp"
+  "$WINESERVER" -w
+}
+
+# same BEFORE AFTER WHAT: two snapshot files are equal; fails listing every difference.
+same() {
+  diff "$1" "$2" >"$2.diff" || { cat "$2.diff" >&2; fail "the machine differs after $3"; }
+}

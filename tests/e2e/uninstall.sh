@@ -29,25 +29,6 @@ printf '@ECHO OFF\r\nPATH C:\\DOS\r\n' >"$c/autoexec.bat"
 "$WINE" reg add 'HKCU\Software\ZUV Shared' /v Other /d stays /f >/dev/null
 "$WINESERVER" -w
 
-# snapshot NAME: the machine as files, directories and registry text in $work/NAME.
-snapshot() {
-  "$WINESERVER" -w
-  # The setup's own logs in the user's temporary folder are all that may remain.
-  (cd "$c" && find . -type f -print0 | sort -z | xargs -0 md5sum && find . -type d | sort) |
-    grep -v '/Temp/ZUV Setup .*\.log$' >"$work/$1"
-  for key in 'HKLM\Software' 'HKCU'; do
-    "$WINE" reg export "$key" "$(wine_path "$work/reg.tmp")" /y >/dev/null 2>&1 || fail "reg export $key"
-    iconv -f UTF-16 -t UTF-8 "$work/reg.tmp" | tr -d '\r' >>"$work/$1"
-  done
-  rm -f "$work/reg.tmp"
-  "$WINESERVER" -w
-}
-
-# same BEFORE AFTER: fails listing every difference.
-same() {
-  diff "$work/$1" "$work/$2" >"$work/diff" || { cat "$work/diff" >&2; fail "the machine differs after $3"; }
-}
-
 # make_product DIR INI_TARGET: the set of the product, its last INI entry going to INI_TARGET.
 make_product() {
   local dir=$1
@@ -109,7 +90,7 @@ install() {
   fail "no Install button"
 }
 
-snapshot before
+snapshot "$work/before"
 
 # a) installed, then removed by the registered uninstall string.
 make_product "$work/set-a" "<INSTALLDIR>hello.ini"
@@ -118,7 +99,7 @@ drive wait "Confirm" 60 >/dev/null || fail "no overwrite question for shared.txt
 drive click "Confirm" "Yes" >/dev/null || fail "cannot answer Yes"
 expect_message "has be completed." 120
 drive gone "ZUV 32Bit Installer" 60 || fail "the setup did not end"
-snapshot installed
+snapshot "$work/installed"
 grep -q "ZUV Undo/uninstaller.exe" "$work/installed" || fail "the uninstaller was not installed"
 ! diff -q "$work/before" "$work/installed" >/dev/null || fail "the snapshot saw no installation"
 key='HKLM\Software\Microsoft\Windows\currentversion\uninstall\ZUV Undo Test'
@@ -136,9 +117,9 @@ drive wait "ZUV - Setup" 120 >/dev/null || fail "no closing message"
 sleep 0.5
 shot uninstall-2-done
 expect_message "ZUV Undo Test was removed from your computer." 10
-snapshot uninstalled
+snapshot "$work/uninstalled"
 [ ! -d "$c/Program Files/ZUV Undo" ] || fail "the install directory is still there"
-same before uninstalled "install and uninstall"
+same "$work/before" "$work/uninstalled" "install and uninstall"
 echo "install, uninstall: no differences"
 
 # b) the INI step fails (drive Q: does not exist): the error, then Yes to the rollback.
@@ -153,8 +134,8 @@ shot uninstall-3-rollback-question
 drive click "ZUV - Setup" "Yes" >/dev/null || fail "cannot answer Yes"
 expect_message "Your installation was canceled!" 120
 drive gone "ZUV 32Bit Installer" 60 || fail "the setup did not end"
-snapshot rolledback
-same before rolledback "a failed install rolled back"
+snapshot "$work/rolledback"
+same "$work/before" "$work/rolledback" "a failed install rolled back"
 echo "failed install, rollback: no differences"
 
 # c) killed part-way: the whole Wine session of this prefix ends while the overwrite question
@@ -170,8 +151,8 @@ drive wait "Confirm" 60 >/dev/null || fail "no overwrite question for shared.txt
 drive wait "ZUV Undo Test" 60 >/dev/null || fail "the uninstaller did not ask after the kill"
 drive click "ZUV Undo Test" "Yes" >/dev/null || fail "cannot answer Yes"
 expect_message "ZUV Undo Test was removed from your computer." 120
-snapshot killed
+snapshot "$work/killed"
 grep -vi '/windows/temp/z' "$work/killed" >"$work/killed-machine"
-same before killed-machine "a killed install and the uninstaller"
+same "$work/before" "$work/killed-machine" "a killed install and the uninstaller"
 echo "killed install, uninstall: no differences"
 echo "uninstall ok"

@@ -224,6 +224,27 @@ TEST(Silent, AWrongSegmentFailsTheRunInsteadOfAskingAgain) {
     EXPECT_NE(LogOf(fake).find("Disk 3 missing: C:\\SETUP\\disk.003 is not the right segment"), std::string::npos);
 }
 
+TEST(Silent, TooLittleSpaceFailsTheRunAndTheLogSaysWhereAndHowMuch) {
+    platform::FakePlatform fake;
+    PackSet(fake);
+    fake.driveFree['D'] = 50000;  // the product needs about 100 KB there
+    fake.commandLine = "install.exe C:\\SETUP /S /DIR=D:\\Quiet Place /LOG=C:\\q.log";
+    wizard::TSilentSetup run(fake);
+    EXPECT_EQ(run.Run(), 1603);
+    EXPECT_TRUE(fake.shown.empty());
+    EXPECT_FALSE(fake.Exists("D:\\Quiet Place"));
+    const std::string log = LogOf(fake);
+    // A line of its own, for whoever searches the log, and the message the user would have seen.
+    EXPECT_NE(log.find("  Disk space check failed: drive D: has 50000 bytes free, 93750 bytes needed\r\n"),
+              std::string::npos)
+        << log;
+    const size_t at = log.find("There is not enough free space on drive D: for this installation. / Space needed: ");
+    ASSERT_NE(at, std::string::npos) << log;
+    const std::string line = log.substr(at, log.find('\r', at) - at);
+    EXPECT_NE(line.find(" / Space free: 48 KB (50000 bytes)"), std::string::npos) << line;
+    EXPECT_NE(log.find("Result: failed, exit code 1603"), std::string::npos) << log;
+}
+
 TEST(Silent, ARestartTheScriptWantsIsNotDoneAndExits3010) {
     platform::FakePlatform fake;
     std::string script = kScript;

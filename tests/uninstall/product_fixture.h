@@ -32,6 +32,8 @@ inline Machine Snapshot(platform::FakePlatform& p) {
         // The setup's own scratch directory is no part of the machine's state.
         // The fake makes a drive's directory when a path on it is first used.
         if (rel.rfind("C/WINDOWS/Temp", 0) == 0 || rel.size() == 1) continue;
+        // The logs of the setup and the uninstaller stay in the user's temporary folder.
+        if (rel == "C/TEMP" || rel.rfind("C/TEMP/ZUV Setup ", 0) == 0) continue;
         if (entry.is_directory()) {
             m.files[rel] = "<dir>";
         } else {

@@ -2,6 +2,8 @@
 // close with the state the shell reads afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "uninstall/product_fixture.h"
 #include "wizard/engine_fixture.h"
 #include "wizard/wizard.h"
@@ -151,6 +153,18 @@ TEST_F(WizardInstallTest, AfterAnEngineErrorYesUndoesEverythingAndEndsAsCancelle
     EXPECT_TRUE(state.Cancelled);
     EXPECT_FALSE(wizard.RebootChecked());
     EXPECT_TRUE(wizard.Closed());
+    // The install log tells what the rollback undid.
+    const std::vector<std::string>& log = state.Log.Lines();
+    for (const char* line : {"Rollback of this installation", "Removed file C:\\Program Files\\MyApp\\MYAPP.EXE",
+                             "INI value [Main] Mode in C:\\WINDOWS\\EXISTING.INI restored to \"old\""})
+        EXPECT_NE(std::find_if(log.begin(), log.end(),
+                               [&](const std::string& l) {
+                                   const std::string text = line;
+                                   return l.size() >= text.size() &&
+                                          l.compare(l.size() - text.size(), text.size(), text) == 0;
+                               }),
+                  log.end())
+            << line;
 }
 
 TEST_F(WizardInstallTest, AfterAnEngineErrorNoLeavesTheInstallationAsItStands) {

@@ -120,6 +120,16 @@ std::unique_ptr<File> FakePlatform::Open(const std::string& path, OpenMode mode)
     return file;
 }
 
+bool FakePlatform::DeleteFile(const std::string& path) {
+    const std::string key = UpperText(FullPath(path));
+    for (const auto& u : undeletable) {
+        if (u != key) continue;
+        lastError = 32;  // ERROR_SHARING_VIOLATION
+        return false;
+    }
+    return PosixPlatform::DeleteFile(path);
+}
+
 void FakePlatform::ProcessMessages() {
     ++processMessagesCalls;
     if (onProcessMessages) onProcessMessages();

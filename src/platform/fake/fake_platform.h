@@ -50,6 +50,10 @@ public:
     // Upper-cased Windows paths that cannot be created or opened.
     std::vector<std::string> unopenable;
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
+    // Upper-cased Windows paths of files that cannot be deleted (in use); deleting one fails
+    // with ERROR_SHARING_VIOLATION (32) as the last error.
+    std::vector<std::string> undeletable;
+    bool DeleteFile(const std::string& path) override;
 
     // ---- command line, clock, system and messages --------------------------------------
     // The raw command line; when empty, "install.exe" and the parameters, each quoted.

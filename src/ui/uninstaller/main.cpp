@@ -1,11 +1,14 @@
 // Program entry of uninstaller.exe.
 //
 // A running program cannot delete its own file, and the install directory cannot go while the
-// uninstaller runs from it. So the copy in the install directory only copies itself to the
-// temporary folder and starts that copy with "/D=<install directory>" and "/W=<its process
-// id>"; the copy waits for it to end, does the work (uninstall::TUninstaller), and at its own
-// end leaves a small batch file to cmd.exe that deletes the copy once it has exited, then
-// itself. When that cannot be started the copy is deleted at the next restart.
+// uninstaller runs from it. So the copy in the install directory (the starter) copies itself
+// to the temporary folder, starts that copy with "/D=<install directory>" and "/P=<its own
+// path>", waits for it and exits with its exit code, so that whoever started the uninstaller
+// learns how it ended. After the Yes, the copy moves the running starter out of the install
+// directory into the temporary folder (a running program's file can be renamed, not deleted),
+// does the work (uninstall::TUninstaller), and at its own end leaves a small batch file to
+// cmd.exe that deletes both programs once they have exited, then itself. When that cannot be
+// started they are deleted at the next restart.
 #include "platform/win32/windows_api.h"
 #include <commctrl.h>
 
@@ -39,12 +42,6 @@ std::string TempFolder() {
     return n ? zuv::common::WithBackslash(std::string(path, n)) : std::string();
 }
 
-bool HasSwitch(const std::vector<std::string>& params, const char* prefix) {
-    for (const std::string& p : params)
-        if (zuv::common::Upper(p).compare(0, 3, prefix) == 0) return true;
-    return false;
-}
-
 bool StartProcess(std::string commandLine, DWORD flags) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -57,40 +54,63 @@ bool StartProcess(std::string commandLine, DWORD flags) {
     return true;
 }
 
-// From the install directory: runs a temporary copy instead. False when no copy could be
-// started (the work is then done here).
-bool RelaunchFromTemp(const std::string& self, const zuv::uninstall::UninstallOptions& options,
-                      const std::vector<std::string>& params) {
+// From the install directory: runs a temporary copy instead and waits for it. False when no
+// copy could be started (the work is then done here); else `exitCode` is the copy's.
+bool RunFromTemp(const std::string& self, zuv::uninstall::UninstallOptions options, DWORD& exitCode) {
     const std::string temp = TempFolder();
     if (temp.empty()) return false;
     const std::string copy = temp + "zuv-uninstall-" + std::to_string(GetCurrentProcessId()) + ".exe";
     if (!CopyFileA(self.c_str(), copy.c_str(), FALSE)) return false;
-    std::string command = "\"" + copy + "\" \"/D=" + options.installDir + "\" /W=" +
-                          std::to_string(GetCurrentProcessId());
-    for (const std::string& p : params) command += " \"" + p + "\"";
-    if (StartProcess(command, 0)) return true;
-    DeleteFileA(copy.c_str());
-    return false;
-}
-
-void WaitForStarter(const std::vector<std::string>& params) {
-    for (const std::string& p : params) {
-        if (zuv::common::Upper(p).compare(0, 3, "/W=") != 0) continue;
-        HANDLE starter = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::strtoul(p.c_str() + 3, nullptr, 10)));
-        if (starter) {
-            WaitForSingleObject(starter, 30000);
-            CloseHandle(starter);
-        }
+    // The copy works from the temporary folder: a process whose current directory is the
+    // install directory would keep it from being removed. A relative log path is taken from
+    // where the uninstaller was started.
+    if (!options.log.empty()) {
+        char full[MAX_PATH * 2] = {};
+        const DWORD n = GetFullPathNameA(options.log.c_str(), sizeof full, full, nullptr);
+        if (n && n < sizeof full) options.log = full;
     }
+    std::string command = "\"" + copy + "\" " + zuv::uninstall::CopyArguments(options, self);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    AllowSetForegroundWindow(ASFW_ANY);  // the copy's question comes to the front
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, temp.c_str(), &startup,
+                        &process)) {
+        DeleteFileA(copy.c_str());
+        return false;
+    }
+    CloseHandle(process.hThread);
+    SetCurrentDirectoryA(temp.c_str());
+    WaitForSingleObject(process.hProcess, INFINITE);
+    if (!GetExitCodeProcess(process.hProcess, &exitCode)) exitCode = zuv::uninstall::kFailed;
+    CloseHandle(process.hProcess);
+    return true;
 }
 
-// The temporary copy's last act: cmd.exe deletes it once it has exited (trying for a while),
-// then the batch file deletes itself.
-void RemoveSelfLater(const std::string& self) {
+// Moves the running starter out of the install directory, beside this copy; returns where it
+// went ("" when it could not be moved: it is then deleted at the next restart).
+std::string MoveStarterAside(const std::string& starter, const std::string& self, zuv::common::TInstallLog& log) {
+    if (GetFileAttributesA(starter.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
+    const std::string aside = self.substr(0, self.size() - 4) + "-starter.exe";
+    if (MoveFileExA(starter.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        log.Write("Moved the running " + starter + " to " + aside + " (it is deleted once it has ended)");
+        return aside;
+    }
+    log.Error("Unable to move the running " + starter + " out of the install directory", GetLastError());
+    MoveFileExA(starter.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return {};
+}
+
+// The temporary copy's last act: cmd.exe deletes each of `files` once its program has exited
+// (trying for a while), then the batch file deletes itself.
+void RemoveLater(const std::vector<std::string>& files) {
+    const std::string& self = files.front();
     const std::string batch = self.substr(0, self.size() - 4) + ".bat";
-    const std::string text = "@echo off\r\nset n=0\r\n:again\r\ndel \"" + self + "\" >nul 2>&1\r\nif not exist \"" +
-                             self + "\" goto done\r\nset /a n+=1\r\nif %n% lss 3000 goto again\r\n:done\r\ndel \"" +
-                             batch + "\" >nul 2>&1\r\n";
+    std::string text = "@echo off\r\nset n=0\r\n:again\r\n";
+    for (const std::string& file : files) text += "del \"" + file + "\" >nul 2>&1\r\n";
+    for (const std::string& file : files) text += "if exist \"" + file + "\" goto wait\r\n";
+    text += "goto done\r\n:wait\r\nset /a n+=1\r\nif %n% lss 3000 goto again\r\n:done\r\ndel \"" + batch +
+            "\" >nul 2>&1\r\n";
     HANDLE file = CreateFileA(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool started = false;
     if (file != INVALID_HANDLE_VALUE) {
@@ -101,29 +121,36 @@ void RemoveSelfLater(const std::string& self) {
         started = ok && StartProcess("cmd.exe /c \"\"" + batch + "\"\"", CREATE_NO_WINDOW);
         if (!started) DeleteFileA(batch.c_str());
     }
-    if (!started) MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (!started)
+        for (const std::string& f : files) MoveFileExA(f.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 int Run(HINSTANCE instance) {
-    const std::vector<std::string> params = Parameters();
     const std::string self = ModulePath();
-    const auto options = zuv::uninstall::ParseUninstallParams(params, zuv::common::DirPart(self));
-    const bool temporaryCopy = HasSwitch(params, "/D=");
-    if (!temporaryCopy &&
-        GetFileAttributesA((options.installDir + "\\uninstall.cfg").c_str()) != INVALID_FILE_ATTRIBUTES &&
-        RelaunchFromTemp(self, options, params))
-        return 0;
-    WaitForStarter(params);
+    const auto options = zuv::uninstall::ParseUninstallCommandLine(GetCommandLineA(), zuv::common::DirPart(self));
+    const bool temporaryCopy = !options.starter.empty();
+    if (!temporaryCopy && !options.Bad() && !options.help &&
+        GetFileAttributesA((options.installDir + "\\uninstall.cfg").c_str()) != INVALID_FILE_ATTRIBUTES) {
+        DWORD exitCode = 0;
+        if (RunFromTemp(self, options, exitCode)) return static_cast<int>(exitCode);
+    }
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    zuv::platform::Win32Platform platform(params);
+    zuv::platform::Win32Platform platform(Parameters());
     zuv::ui::UninstallWindow window;
     const bool windowMade = options.silent || window.Create(instance);
     if (windowMade && !options.silent) platform.SetOwner(window.Handle());
     zuv::uninstall::TUninstaller uninstaller(platform, windowMade && !options.silent ? &window : nullptr);
+    std::vector<std::string> leftovers = {self};
+    if (temporaryCopy) {
+        uninstaller.BeforeUndo = [&] {
+            const std::string aside = MoveStarterAside(options.starter, self, uninstaller.Log());
+            if (!aside.empty()) leftovers.push_back(aside);
+        };
+    }
     const int result = uninstaller.Run(options);
-    if (temporaryCopy) RemoveSelfLater(self);
+    if (temporaryCopy) RemoveLater(leftovers);
     return result;
 }
 
@@ -134,6 +161,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return Run(instance);
     } catch (const std::exception& e) {
         MessageBoxA(nullptr, e.what(), kTitle, MB_OK | MB_ICONERROR);
-        return 3;
+        return zuv::uninstall::kFailed;
     }
 }
