@@ -84,10 +84,10 @@ TEST_F(ProductTest, EveryChangeIsJournaledWithWhatItReplaced) {
     const JournalEntry* ini = FindEntry(j, "Ini", "C:\\WINDOWS\\EXISTING.INI");
     ASSERT_TRUE(ini);
     EXPECT_EQ(ini->fields, (std::vector<std::string>{"C:\\WINDOWS\\EXISTING.INI", "Main", "Mode", "1", "old", "1",
-                                                     "1", "new"}));
+                                                     "1", "new", ""}));
     const JournalEntry* fresh = FindEntry(j, "Ini", "C:\\WINDOWS\\NEW.INI");
     ASSERT_TRUE(fresh);
-    EXPECT_EQ(fresh->fields, (std::vector<std::string>{"C:\\WINDOWS\\NEW.INI", "S", "K", "0", "", "0", "0", "V"}));
+    EXPECT_EQ(fresh->fields, (std::vector<std::string>{"C:\\WINDOWS\\NEW.INI", "S", "K", "0", "", "0", "0", "V", ""}));
 
     // Registry keys it created (the current-user mirror included) and values with what they
     // replaced.
