@@ -66,6 +66,9 @@ bool ReadIniEntry(const std::string& hostPath, const std::string& section, const
         }
         if (inSection && KeyName(line, name) && SameText(name, key)) {
             value = Trim(line.substr(line.find('=') + 1));
+            // As GetPrivateProfileStringA: one pair of equal quotes around the value is dropped.
+            if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+                value = value.substr(1, value.size() - 2);
             return true;
         }
     }
@@ -82,6 +85,8 @@ bool IniSectionExists(const std::string& hostPath, const std::string& section) {
 
 bool WriteIniEntry(const std::string& hostPath, const std::string& section, const std::string* key,
                    const std::string* value) {
+    // Erasing from a file that does not exist leaves it not existing, as on Windows.
+    if ((!key || !value) && !std::ifstream(hostPath, std::ios::binary)) return true;
     std::vector<std::string> lines = ReadLines(hostPath);
     // Find the section's header and the end of its body.
     size_t header = lines.size(), end = lines.size();

@@ -13,7 +13,8 @@ bool WriteIniEntry(const std::string& hostPath, const std::string& section, cons
                    const std::string* value);
 
 // GetPrivateProfileStringA's reading of one key, for the platforms without it: true with
-// `value` set (blanks around it removed) when the section has the key.
+// `value` set (blanks around it removed, then one pair of equal quotes around it) when the
+// section has the key.
 bool ReadIniEntry(const std::string& hostPath, const std::string& section, const std::string& key,
                   std::string& value);
 // True when the file has the section (any case).

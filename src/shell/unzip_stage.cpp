@@ -49,6 +49,7 @@ void TUnzip::ExpandArchive() {
     state_.Log.Write("Expanding the segment set " + request.SegDir + request.SegBaseName + ".* into " +
                      state_.TempDir);
     try {
+        NoteTempDirBefore();
         common::CreateDirPath(platform_, state_.TempDir);
         common::CreateDirPath(platform_, request.SegTmpDir);
         if (TempSpaceFits()) {
@@ -211,6 +212,16 @@ void TUnzip::FormClick() {
         view_.SetTimer1Enabled(false);
         view_.Close();
     }
+}
+
+void TUnzip::NoteTempDirBefore() {
+    ShellState::TempDirStart& before = state_.TempDirBefore;
+    before = {};
+    before.known = true;
+    before.made = !common::DirectoryExists(platform_, state_.TempDir);
+    if (before.made) return;
+    for (const platform::FindEntry& entry : platform_.FindFiles(state_.TempDir + "\\*.*"))
+        if (!(entry.attributes & platform::kAttrDirectory)) before.foreign.push_back(entry.name);
 }
 
 void TUnzip::CleanTempDir() { CleanDirectory(platform_, state_.TempDir); }

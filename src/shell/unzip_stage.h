@@ -78,6 +78,9 @@ private:
     // The temporary directory's drive holds what the set needs; otherwise says so and returns false.
     bool TempSpaceFits();
     void SetProgress(int progress);
+    // Notes in the shell state whether TempDir exists and which files it already holds,
+    // before the expansion puts anything there.
+    void NoteTempDirBefore();
     void CleanTempDir();
     void ShowPicture();
     void ShowPictureOnce();

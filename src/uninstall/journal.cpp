@@ -79,6 +79,36 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
 
 const char* const kSectionPrefix = "Journal ";
 
+bool SameText(const std::string& a, const std::string& b) { return a.size() == b.size() && Upper(a) == Upper(b); }
+
+// The text of `key` in `section` of an INI file's `text` as the file holds it (blanks around
+// it dropped, quotes kept); false when the file has no such key. The first section and the
+// first key of the name count, as for the profile functions.
+bool RawProfileValue(const std::string& text, const std::string& section, const std::string& key,
+                     std::string& raw) {
+    bool inSection = false, seen = false;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = Trim(text.substr(at, end - at));
+        at = end + 1;
+        if (!line.empty() && line[0] == '[') {
+            const size_t close = line.rfind(']');
+            if (close == std::string::npos) continue;
+            if (inSection) return false;
+            inSection = !seen && SameText(Trim(line.substr(1, close - 1)), Trim(section));
+            seen = seen || inSection;
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (!inSection || eq == std::string::npos || !SameText(Trim(line.substr(0, eq)), Trim(key))) continue;
+        raw = Trim(line.substr(eq + 1));
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string JournalSection(int run) { return kSectionPrefix + std::to_string(run); }
@@ -219,6 +249,12 @@ std::string ToHex(const std::vector<uint8_t>& bytes) {
     return text;
 }
 
+std::string ProfileReadBack(const std::string& value) {
+    std::string v = Trim(value);
+    if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);
+    return v;
+}
+
 std::vector<uint8_t> FromHex(const std::string& text) {
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i + 1 < text.size(); i += 2) {
@@ -238,18 +274,28 @@ void TJournal::Open(const std::string& record) {
     setupDir_ = common::DirPart(record) + "Setup";
     const auto journals = ReadJournals(platform_, record);
     run_ = journals.empty() ? 1 : journals.rbegin()->first + 1;
-    // A section of that number that holds nothing readable is started afresh.
-    platform_.WriteProfileString(JournalSection(run_), nullptr, nullptr, record_);
+    // A section of that number that holds nothing readable is started afresh. (A record that
+    // does not exist yet is first written by the entry below.)
+    if (common::FileExists(platform_, record_))
+        platform_.WriteProfileString(JournalSection(run_), nullptr, nullptr, record_);
     next_ = 1;
     open_ = true;
-    // The directories made before the record existed go in as one entry: one write, so the
-    // journal never holds only some of them.
-    if (!held_.empty()) {
-        JournalEntry dirs{"Dir", {}};
-        for (const JournalEntry& entry : held_) dirs.fields.push_back(entry.Field(0));
-        held_.clear();
-        Flush(dirs);
-    }
+    // What was made before the record existed goes in as its first line, one write, so the
+    // journal never holds only part of it: the directories as one entry, then the rest; more
+    // than one entry are wrapped into one "Open" entry.
+    if (held_.empty()) return;
+    std::vector<JournalEntry> first;
+    JournalEntry dirs{"Dir", {}};
+    for (const JournalEntry& entry : held_)
+        if (entry.kind == "Dir") dirs.fields.insert(dirs.fields.end(), entry.fields.begin(), entry.fields.end());
+    if (!dirs.fields.empty()) first.push_back(dirs);
+    for (const JournalEntry& entry : held_)
+        if (entry.kind != "Dir") first.push_back(entry);
+    held_.clear();
+    if (first.size() == 1) return Flush(first.front());
+    JournalEntry open{"Open", {}};
+    for (const JournalEntry& entry : first) open.fields.push_back(EncodeEntry(entry));
+    Flush(open);
 }
 
 void TJournal::Write(JournalEntry entry) {
@@ -321,10 +367,30 @@ bool TJournal::WriteIni(const std::string& file, const std::string& section, con
     const bool had = platform_.ReadProfileString(section, key, file, previous);
     const bool sectionExisted = platform_.ProfileSectionExists(section, file);
     const bool fileExisted = platform_.GetAttributes(file) != platform::kInvalidAttributes;
+    // The reading drops quotes around a value; the text as the file holds it is what puts the
+    // file back as it was. Kept only when it differs from the value read and reads back as it.
+    std::string raw;
+    if (!had || !RawProfileValue(ReadWhole(platform_, file), section, key, raw) || raw == previous ||
+        ProfileReadBack(raw) != previous)
+        raw.clear();
     Write({"Ini",
            {file, section, key, had ? "1" : "0", previous, sectionExisted ? "1" : "0", fileExisted ? "1" : "0",
-            value}});
+            value, raw}});
     return platform_.WriteProfileString(section, &key, &value, file);
+}
+
+void TJournal::RecordScratch(const std::string& dir, bool made, const std::vector<std::string>& foreign) {
+    JournalEntry entry{"Temp", {dir, made ? "1" : "0"}};
+    for (const platform::FindEntry& found : platform_.FindFiles(dir + "\\*.*")) {
+        if (found.attributes & platform::kAttrDirectory) continue;
+        if (std::any_of(foreign.begin(), foreign.end(), [&](const std::string& f) { return SameText(f, found.name); }))
+            continue;
+        const std::string sum = FileChecksum(platform_, dir + "\\" + found.name);
+        if (sum.empty()) continue;
+        entry.fields.push_back(found.name);
+        entry.fields.push_back(sum);
+    }
+    if (made || entry.fields.size() > 2) Write(std::move(entry));
 }
 
 bool TJournal::RegCreateKey(platform::RegRoot root, const std::string& subKey) {

@@ -16,11 +16,25 @@
 //   Sum|<path>|<checksum>               the file's content once written (also the saved copy's:
 //                                       a copy without one was cut short, and its original
 //                                       was never touched)
-//   Ini|<file>|<section>|<key>|<had>|<previous>|<section existed>|<file existed>|<new>
+//   Ini|<file>|<section>|<key>|<had>|<previous>|<section existed>|<file existed>|<new>|<previous text>
+//                                       <previous> as GetPrivateProfileStringA reads it back,
+//                                       <previous text> as the file held it when that differs
+//                                       (quotes kept), so that putting it back leaves the file
+//                                       as it was
 //   Key|<root>|<key path>               a registry key the installation created
 //   Value|<root>|<key path>|<name>|<had>|<previous type>|<previous data>|<new type>|<new data>
 //   Batch|<file>|<backup>|<lines>       the lines appended to AUTOEXEC.BAT (joined by CR) and
 //                                       the byte copy of the file before the change
+//   Temp|<dir>|<made>|<name>|<checksum>|<name>|<checksum>...
+//                                       the setup's scratch directory (TempDir) as the
+//                                       preparation stage left it: whether the stage made the
+//                                       directory, and each file it expanded there with its
+//                                       content, so that an installation killed before its
+//                                       shut-down emptied the directory can still be cleaned up
+//   Open|<entry>|<entry>...             the record's first line when more than one thing was
+//                                       made before the record existed (the directories that
+//                                       hold it, the scratch directory): each field one whole
+//                                       entry, so that one write records them all
 //
 // Flags are "1" or "0"; registry data is written in hexadecimal; roots are HKLM, HKCU, HKCR
 // and HKU.
@@ -72,11 +86,16 @@ bool CopyFileTo(platform::Platform& platform, const std::string& source, const s
 std::string RootName(platform::RegRoot root);
 bool ParseRoot(const std::string& name, platform::RegRoot& root);
 std::string ToHex(const std::vector<uint8_t>& bytes);
+// What GetPrivateProfileStringA gives back for a value written as `value`: the blanks around
+// it are dropped, and so is one pair of equal quotes (" or ') enclosing it.
+std::string ProfileReadBack(const std::string& value);
 std::vector<uint8_t> FromHex(const std::string& text);
 
 // The writer the install engine makes its changes through. Every change is first recorded
 // (and on disk), then made. Before Open() the record does not exist yet: the directories made
-// until then are held and written when it opens.
+// until then (those that are to hold the record) and the scratch directory are held, and
+// Open() writes them as the record's very first line, in one write, before anything else is
+// written there.
 class TJournal {
 public:
     explicit TJournal(platform::Platform& platform);
@@ -103,6 +122,12 @@ public:
     // the write failed.
     bool WriteIni(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value);
+    // Records the setup's scratch directory `dir` as the preparation stage left it (one
+    // entry): `made` when the stage created the directory, and every file directly in it
+    // except `foreign`, the names that were there before the stage wrote anything (someone
+    // else's). Nothing is recorded when the stage made nothing there. Before Open() it is
+    // held for the record's first line.
+    void RecordScratch(const std::string& dir, bool made, const std::vector<std::string>& foreign);
     // RegCreateKeyExA with every key it creates recorded.
     bool RegCreateKey(platform::RegRoot root, const std::string& subKey);
     // Sets one value with its previous data (or its absence) recorded.

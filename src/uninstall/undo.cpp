@@ -166,6 +166,13 @@ void TUndo::UndoEntry(const JournalEntry& entry, const std::string& sum) {
         UndoValue(entry);
     } else if (entry.kind == "Batch") {
         UndoBatch(entry.Field(0), entry.Field(1), entry.Field(2), sum);
+    } else if (entry.kind == "Temp") {
+        UndoTemp(entry);
+    } else if (entry.kind == "Open") {
+        for (size_t i = entry.fields.size(); i-- > 0;) {
+            const JournalEntry inner = DecodeEntry(entry.fields[i]);
+            if (inner.kind != "Open") UndoEntry(inner, "");
+        }
     }
     // "Sum" entries are read with their file; unknown kinds (a later version's) are left alone.
 }
@@ -257,7 +264,10 @@ void TUndo::UndoIni(const JournalEntry& e) {
     const std::string& previous = e.Field(4);
     const bool sectionExisted = e.Field(5) == "1";
     const bool fileExisted = e.Field(6) == "1";
-    const std::string& written = e.Field(7);
+    // Compared as the value reads back: a value written in quotes reads back without them.
+    const std::string written = ProfileReadBack(e.Field(7));
+    // Put back as the file held it, quotes and all.
+    const std::string& restored = e.Field(8).empty() ? previous : e.Field(8);
     if (file.empty()) return;
     std::string current;
     const bool has = platform_.ReadProfileString(section, key, file, current);
@@ -267,10 +277,12 @@ void TUndo::UndoIni(const JournalEntry& e) {
     }
     const std::string value = "INI value [" + section + "] " + key + " in " + file;
     if (had) {
-        if (!has || current != previous) {
-            if (platform_.WriteProfileString(section, &key, &previous, file)) {
+        // A quoted previous value reads back the same as it would unquoted: it is written
+        // again whenever its text had quotes, so the file holds them again.
+        if (!has || current != previous || restored != previous) {
+            if (platform_.WriteProfileString(section, &key, &restored, file)) {
                 ++counts_.iniValues;
-                Log(value + " restored to \"" + previous + "\"");
+                Log(value + " restored to \"" + restored + "\"");
             } else {
                 LogError("Unable to restore " + value);
                 Keep("[" + section + "] " + key + " in " + file, kKeptInUse);
@@ -295,6 +307,22 @@ void TUndo::UndoIni(const JournalEntry& e) {
         else
             LogError("Unable to remove the empty INI file " + file);
     }
+}
+
+void TUndo::UndoTemp(const JournalEntry& e) {
+    const std::string& dir = e.Field(0);
+    if (dir.empty()) return;
+    // Only the files the preparation stage expanded there, still as it wrote them: a name is
+    // a bare file name, never a way out of the directory. What is not the setup's is neither
+    // touched nor listed: the scratch directory is no part of the user's things.
+    for (size_t i = 2; i + 1 < e.fields.size(); i += 2) {
+        const std::string& name = e.fields[i];
+        if (name.empty() || name == "." || name == ".." || name.find_first_of("\\/:") != std::string::npos) continue;
+        const std::string path = dir + "\\" + name;
+        if (common::FileExists(platform_, path) && FileChecksum(platform_, path) == e.fields[i + 1])
+            platform_.DeleteFile(path);
+    }
+    if (e.Field(1) == "1" && common::DirectoryExists(platform_, dir)) platform_.RemoveDirectory(dir);
 }
 
 void TUndo::UndoKey(const JournalEntry& e) {

@@ -82,6 +82,7 @@ private:
     void UndoDir(const std::string& path);
     void UndoFile(const std::string& path, const std::string& backup, const std::string& sum);
     void UndoIni(const JournalEntry& entry);
+    void UndoTemp(const JournalEntry& entry);
     void UndoKey(const JournalEntry& entry);
     void UndoValue(const JournalEntry& entry);
     void UndoBatch(const std::string& path, const std::string& backup, const std::string& lines,

@@ -177,6 +177,13 @@ void TInstallEngine::ResolveDirectories() {
 
 void TInstallEngine::OpenUninstallRecord() {
     const std::string file = UninstallFile();
+    // The journal comes first. Its first line, the record's very first when the record is
+    // new, names the directories just made to hold it and the scratch directory that the
+    // preparation stage filled (emptied only at the shut-down, which an installation killed
+    // part-way never reaches): nothing is written before some journal accounts for it.
+    const shell::ShellState::TempDirStart& temp = state_.TempDirBefore;
+    if (temp.known && !state_.TempDir.empty()) journal_.RecordScratch(state_.TempDir, temp.made, temp.foreign);
+    journal_.Open(file);
     for (const char* section : {"UNINS", "Folders", "Registry"})
         platform_.WriteProfileString(section, nullptr, nullptr, file);
     const std::string title = "Title";
@@ -186,8 +193,6 @@ void TInstallEngine::OpenUninstallRecord() {
     state_.Log.Write("Uninstall record: " + file);
     RecordKey("UNINS", destinationDir_ + "\\*.*");
     RecordKey("UNINS", destinationDir_ + "\\Setup\\*.*");
-    // The journal of this installation follows the record's own sections.
-    journal_.Open(file);
     // The log goes on in the install directory too, where the uninstaller can add to it.
     const std::string setupDir = destinationDir_ + "\\Setup";
     journal_.MakeDirPath(setupDir);  // journaled, so that an undo removes it again

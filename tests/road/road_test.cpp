@@ -12,6 +12,7 @@
 #include "shell/main_setup.h"
 #include "shell/segment_expander.h"
 #include "shell/unzip_stage.h"
+#include "uninstall/product_fixture.h"
 #include "wizard/recording_view.h"
 #include "wizard/wizard.h"
 
@@ -104,19 +105,14 @@ protected:
         fake.PutFile("C:\\SETUP\\install.exe", "MZ the setup program");
         fake.PutFile("C:\\SETUP\\install.cfg", kScript);
     }
-};
 
-TEST_P(Road, FromTheDisksToTheInstalledProgram) {
-    PackSet(GetParam(), 24000);
-    fake.SetParams({"C:\\SETUP"});
     Background background;
     wizard::testing::RecordingView wizardView;
     UnzipScreen unzipScreen;
     Pictures pictures;
-    auto expander = shell::MakeSegmentExpander(fake);
     std::unique_ptr<shell::TMainSetup> setup;
     std::unique_ptr<wizard::TZUV> zuv;
-
+    decltype(shell::MakeSegmentExpander(std::declval<platform::Platform&>())) expander;
     struct Stages : shell::Stages {
         std::function<void()> preparation, wizard;
         void RunPreparation() override { preparation(); }
@@ -131,27 +127,37 @@ TEST_P(Road, FromTheDisksToTheInstalledProgram) {
         void nextClick() override { zuv->nextClick(); }
     } choice;
 
-    setup = std::make_unique<shell::TMainSetup>(fake, background, choice, stages);
-    zuv = std::make_unique<wizard::TZUV>(fake, wizardView, setup->Script(), setup->State());
-    choice.zuv = zuv.get();
-    zuv->FormCreate();
-    stages.preparation = [&] {
-        shell::TUnzip unzip(fake, unzipScreen, pictures, *expander, setup->State(), setup->Script(), choice);
-        unzip.FormShow();
-        unzip.Timer1Timer();
-    };
-    stages.wizard = [&] {
-        zuv->FormShow();
-        zuv->nextClick();    // welcome
-        zuv->acceptClick();  // licence
-        zuv->nextClick();    // destination
-        zuv->nextClick();    // folders and shortcuts
-        zuv->installClick();
-        setup->InstallIncomplete = zuv->InstallIncomplete;
-    };
+    // Starts install.exe with `params` and clicks through the wizard up to the end of the
+    // install; the main window stays open (FormClose is the caller's).
+    void RunUpToTheClose(std::vector<std::string> params = {"C:\\SETUP"}) {
+        fake.SetParams(std::move(params));
+        expander = shell::MakeSegmentExpander(fake);
+        setup = std::make_unique<shell::TMainSetup>(fake, background, choice, stages);
+        zuv = std::make_unique<wizard::TZUV>(fake, wizardView, setup->Script(), setup->State());
+        choice.zuv = zuv.get();
+        zuv->FormCreate();
+        stages.preparation = [&] {
+            shell::TUnzip unzip(fake, unzipScreen, pictures, *expander, setup->State(), setup->Script(), choice);
+            unzip.FormShow();
+            unzip.Timer1Timer();
+        };
+        stages.wizard = [&] {
+            zuv->FormShow();
+            zuv->nextClick();    // welcome
+            zuv->acceptClick();  // licence
+            zuv->nextClick();    // destination
+            zuv->nextClick();    // folders and shortcuts
+            zuv->installClick();
+            setup->InstallIncomplete = zuv->InstallIncomplete;
+        };
+        setup->FormShow();
+        setup->Timer1Timer();
+    }
+};
 
-    setup->FormShow();
-    setup->Timer1Timer();
+TEST_P(Road, FromTheDisksToTheInstalledProgram) {
+    PackSet(GetParam(), 24000);
+    RunUpToTheClose();
     EXPECT_EQ(fake.ShownTexts(), std::vector<std::string>{}) << "no message before the close";
     EXPECT_EQ(unzipScreen.progress, unzipScreen.max);
     EXPECT_EQ(unzipScreen.max, 7);
@@ -176,6 +182,61 @@ TEST_P(Road, FromTheDisksToTheInstalledProgram) {
     EXPECT_FALSE(fake.Exists("C:\\WINDOWS\\Temp\\z"));  // emptied at the close
     EXPECT_TRUE(fake.exits.empty());
     EXPECT_TRUE(fake.ShownTexts().empty());  // launched: no closing message
+}
+
+// install.exe dies part-way, at any write to its uninstall record (that write and all after it
+// never happen, nor does the shut-down that empties TempDir), and the uninstaller is run: the
+// machine is as it was before the setup started, the setup's scratch directory included. Only
+// the log in the user's temporary folder stays, and whatever of someone else's was in TempDir
+// before. Dying before the record's first write leaves what no record can name yet: the
+// directory just made to hold it, empty, and the expanded files (the next run's start-up
+// clean takes those away).
+class KilledRoad : public Road {};
+
+TEST_F(KilledRoad, TheUninstallerLeavesTheMachineAsItWasBeforeTheSetup) {
+    PackSet(archive::coNone, 24000);
+    // What every machine has.
+    common::CreateDirPath(fake, "C:\\WINDOWS\\Temp");
+    common::CreateDirPath(fake, "C:\\Program Files");
+    // Started in its own directory: a directory given as parameter 1 would be emptied at the
+    // shut-down.
+    std::string error;
+    ASSERT_TRUE(fake.SetCurrentDirectory("C:\\SETUP", error));
+    const std::string record = "C:\\PROGRAM FILES\\ZUV HELLO\\UNINSTALL.CFG";
+    struct Killed {};
+    size_t writes = 0, killAt = 0;
+    fake.onWriteProfile = [&](const std::string&, const std::string*, const std::string& file) {
+        if (common::Upper(file) == record && ++writes == killAt) throw Killed();
+    };
+    const char* const situations[] = {"no TempDir before", "TempDir holding a folder of someone else's"};
+    for (const char* situation : situations) {
+        if (situation == situations[1]) fake.PutFile("C:\\WINDOWS\\Temp\\z\\other\\keep.txt", "not the setup's");
+        const auto before = uninstall::testing::Snapshot(fake, "C/TEMP");
+        // A whole run tells how many writes there are.
+        killAt = 0, writes = 0;
+        RunUpToTheClose({});
+        setup->FormClose();
+        const size_t total = writes;
+        ASSERT_GT(total, 20u);
+        uninstall::TUndo(fake, record).UndoAll();
+        ASSERT_EQ(uninstall::testing::Differences(before, uninstall::testing::Snapshot(fake, "C/TEMP")), "")
+            << situation << ": installed and uninstalled";
+        for (killAt = 1; killAt <= total; ++killAt) {
+            SCOPED_TRACE(std::string(situation) + ", killed at write " + std::to_string(killAt));
+            writes = 0;
+            EXPECT_THROW(RunUpToTheClose({}), Killed);
+            uninstall::TUndo(fake, record).UndoAll();
+            std::string left = uninstall::testing::Differences(before, uninstall::testing::Snapshot(fake, "C/TEMP"));
+            if (killAt == 1) {
+                // No record yet: the next start-up clean empties TempDir, the directory stays.
+                EXPECT_NE(left.find("left: C/Program Files/ZUV Hello\n"), std::string::npos);
+                fake.RemoveDirectory("C:\\Program Files\\ZUV Hello");
+                shell::CleanDirectory(fake, "C:\\WINDOWS\\Temp\\z");
+                left = uninstall::testing::Differences(before, uninstall::testing::Snapshot(fake, "C/TEMP"));
+            }
+            ASSERT_EQ(left, "");
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, Road, ::testing::Values(archive::coNone, archive::coRLE, archive::coLZH5));

@@ -84,10 +84,10 @@ TEST_F(ProductTest, EveryChangeIsJournaledWithWhatItReplaced) {
     const JournalEntry* ini = FindEntry(j, "Ini", "C:\\WINDOWS\\EXISTING.INI");
     ASSERT_TRUE(ini);
     EXPECT_EQ(ini->fields, (std::vector<std::string>{"C:\\WINDOWS\\EXISTING.INI", "Main", "Mode", "1", "old", "1",
-                                                     "1", "new"}));
+                                                     "1", "new", ""}));
     const JournalEntry* fresh = FindEntry(j, "Ini", "C:\\WINDOWS\\NEW.INI");
     ASSERT_TRUE(fresh);
-    EXPECT_EQ(fresh->fields, (std::vector<std::string>{"C:\\WINDOWS\\NEW.INI", "S", "K", "0", "", "0", "0", "V"}));
+    EXPECT_EQ(fresh->fields, (std::vector<std::string>{"C:\\WINDOWS\\NEW.INI", "S", "K", "0", "", "0", "0", "V", ""}));
 
     // Registry keys it created (the current-user mirror included) and values with what they
     // replaced.
@@ -136,29 +136,35 @@ TEST_F(ProductTest, InstallThenUndoLeavesTheMachineAsItWas) {
     EXPECT_FALSE(platform.Exists("C:\\Program Files\\MyApp"));
 }
 
-// The installation dies after any entry of its journal (the next one is never written): what
-// it did until then is undone completely. (Entry 1 is written when the journal opens, right
-// after the record's own first lines: the directories made before that are the one change
-// no journal can hold yet.)
-TEST_F(ProductTest, AJournalCutShortAtAnyEntryIsUndoneCompletely) {
+// The installation dies at any write to its uninstall record, journal or not (that write and
+// everything after it never happen): what it did until then is undone completely. The first
+// write is the journal's, naming the directories just made to hold the record; dying before
+// it leaves those, empty, and nothing else: no record can exist before its directory does.
+TEST_F(ProductTest, AnInstallationKilledAtAnyWriteToItsRecordIsUndoneCompletely) {
     UseMachine();
     UseProduct();
-    ASSERT_TRUE(Run());
-    const size_t entries = Journals().at(1).size();
-    ASSERT_GT(entries, 30u);
-    TUndo(platform, kRecord).UndoAll();
+    size_t written = 0, cut = 0;
     struct Killed {};
-    for (size_t cut = 2; cut <= entries; ++cut) {
-        SCOPED_TRACE("killed before journal entry " + std::to_string(cut));
+    platform.onWriteProfile = [&](const std::string&, const std::string*, const std::string& file) {
+        if (common::Upper(file) == common::Upper(kRecord) && ++written == cut) throw Killed();
+    };
+    ASSERT_TRUE(Run());
+    const size_t writes = written;
+    ASSERT_GT(writes, 40u);
+    TUndo(platform, kRecord).UndoAll();
+    for (cut = 1; cut <= writes; ++cut) {
+        SCOPED_TRACE("killed at write " + std::to_string(cut) + " of " + std::to_string(writes));
         UseProduct();
         const Machine before = Snapshot(platform);
-        size_t written = 0;
-        platform.onWriteProfile = [&](const std::string& section, const std::string* key, const std::string&) {
-            if (key && section.rfind("Journal ", 0) == 0 && ++written == cut) throw Killed();
-        };
+        written = 0;
         EXPECT_THROW(Run(), Killed);
-        platform.onWriteProfile = nullptr;
         TUndo(platform, kRecord).UndoAll();
+        if (cut == 1) {
+            ASSERT_EQ(Differences(before, Snapshot(platform)),
+                      "left: C/Program Files\nleft: C/Program Files/MyApp\n");
+            platform.RemoveDirectory("C:\\Program Files\\MyApp");
+            platform.RemoveDirectory("C:\\Program Files");
+        }
         ASSERT_EQ(Differences(before, Snapshot(platform)), "");
     }
 }
@@ -253,6 +259,92 @@ TEST_F(ProductTest, UndoingBothInstallationsAtOnceLeavesNothing) {
     undo.UndoAll();
     EXPECT_EQ(Differences(original, Snapshot(platform)), "");
     EXPECT_TRUE(undo.Kept().empty());
+}
+
+// A value written in quotes reads back without them (GetPrivateProfileStringA drops one pair),
+// so it is compared the way it reads back: untouched, it goes or the value it replaced comes
+// back, quotes and all; changed by the user, it stays and is listed.
+TEST_F(ProductTest, QuotedIniValuesAreComparedAsTheyReadBack) {
+    const std::string ini = "C:\\WINDOWS\\EXISTING.INI";
+    const std::string original = "[Main]\r\nOther=1\r\nQuoted=\"old value\"\r\nSingle=' kept '\r\n";
+    const struct {
+        const char* name;
+        std::string entry;
+        std::string userValue;  // "" : the user leaves it alone
+        std::string after;      // the file after the undo
+    } cases[] = {
+        {"a new quoted value goes", "EXISTING.INI~Main~Title~\"a b\"", "", original},
+        {"a quoted value comes back with its quotes", "EXISTING.INI~Main~Quoted~\"new value\"", "", original},
+        {"a value in single quotes comes back with them", "EXISTING.INI~Main~Single~'other'", "", original},
+        {"the same text unquoted gets its quotes back", "EXISTING.INI~Main~Quoted~old value", "", original},
+        {"a quoted value the user changed stays", "EXISTING.INI~Main~Quoted~\"new value\"", "mine",
+         "[Main]\r\nOther=1\r\nQuoted=mine\r\nSingle=' kept '\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform.PutFile(ini, original);
+        script.IniSetupList = {c.entry};
+        ASSERT_TRUE(Run());
+        std::string entryKey = c.entry.substr(c.entry.find("Main~") + 5);
+        entryKey = entryKey.substr(0, entryKey.find('~'));
+        if (!c.userValue.empty()) platform.WriteProfileString("Main", &entryKey, &c.userValue, ini);
+        TUndo undo(platform, kRecord);
+        undo.UndoAll();
+        EXPECT_EQ(platform.GetFile(ini), c.after);
+        if (c.userValue.empty()) {
+            EXPECT_TRUE(undo.Kept().empty());
+        } else {
+            ASSERT_EQ(undo.Kept().size(), 1u);
+            EXPECT_EQ(undo.Kept()[0].item, "[Main] " + entryKey + " in " + ini);
+            EXPECT_EQ(undo.Kept()[0].reason, std::string(kKeptChanged));
+        }
+    }
+}
+
+// The setup's scratch directory: the files the preparation stage expanded go when they are
+// still as it wrote them, the directory only when the stage made it; what was there before,
+// what changed since, and anything a record names outside the directory stay.
+TEST(ScratchDirectoryTest, OnlyTheSetupsOwnFilesGo) {
+    const std::string dir = "C:\\WINDOWS\\Temp\\z", record = "C:\\App\\uninstall.cfg";
+    const struct {
+        const char* name;
+        bool made;
+        std::vector<std::string> foreign;  // in the directory before the stage wrote anything
+        bool changedSince;                  // A.DAT written again after the journal opened
+        std::vector<std::string> left;      // in the directory after the undo ("" : the directory)
+    } cases[] = {
+        {"made by the stage", true, {}, false, {}},
+        {"there before, with someone else's file", false, {"OTHER.TXT"}, false, {"", "OTHER.TXT"}},
+        {"a file changed since", true, {}, true, {"", "A.DAT"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::FakePlatform p;
+        p.PutFile("C:\\WINDOWS\\Temp\\OUT.TXT", "outside");
+        for (const std::string& name : c.foreign) p.PutFile(dir + "\\" + name, "theirs");
+        p.PutFile(dir + "\\A.DAT", "expanded a");
+        p.PutFile(dir + "\\B.DAT", "expanded b");
+        common::CreateDirPath(p, "C:\\App");
+        TJournal journal(p);
+        journal.RecordScratch(dir, c.made, c.foreign);
+        journal.Open(record);
+        if (c.changedSince) p.PutFile(dir + "\\A.DAT", "someone else's now");
+        TUndo(p, record).UndoAll();
+        std::vector<std::string> left;
+        if (p.Exists(dir)) left.push_back("");
+        for (const char* name : {"A.DAT", "B.DAT", "OTHER.TXT"})
+            if (p.Exists(dir + "\\" + name)) left.push_back(name);
+        EXPECT_EQ(left, c.left);
+        EXPECT_EQ(p.GetFile("C:\\WINDOWS\\Temp\\OUT.TXT"), "outside");
+    }
+    // A record that names a way out of the directory touches nothing there.
+    platform::FakePlatform p;
+    p.PutFile("C:\\WINDOWS\\Temp\\OUT.TXT", "outside");
+    const std::string sum = FileChecksum(p, "C:\\WINDOWS\\Temp\\OUT.TXT");
+    p.PutFile(record, "[Journal 1]\r\n1=" + EncodeEntry({"Temp", {dir, "1", "..\\OUT.TXT", sum}}) + "\r\n");
+    common::CreateDirPath(p, dir);
+    TUndo(p, record).UndoAll();
+    EXPECT_EQ(p.GetFile("C:\\WINDOWS\\Temp\\OUT.TXT"), "outside");
 }
 
 }  // namespace
