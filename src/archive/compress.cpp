@@ -25,6 +25,11 @@ uint32_t Get32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
+// The stored bytes that follow an entry's name: none for a size of 0 or less.
+uint64_t StoredBytes(const EntryHeader& header) {
+    return header.CompressedSize > 0 ? uint64_t(header.CompressedSize) : 0;
+}
+
 // Bytes between the stream's position and its end.
 uint64_t BytesLeft(common::Stream& stream) {
     uint64_t size = stream.Size(), pos = stream.Position();
@@ -179,8 +184,9 @@ bool TCompress::ReadEntryHeader(common::Stream& stream, EntryHeader& header, std
     uint8_t raw[kEntryHeaderSize];
     if (!stream.ReadAll(raw, kEntryHeaderSize)) return false;
     header.Decode(raw);
-    // A negative name or stored length cannot belong to a sound entry: the archive ends.
-    if (header.NameLength < 0 || header.CompressedSize < 0) return false;
+    // A negative name length ends the archive. A stored size of 0 or less is an entry
+    // whose name is followed by no stored bytes.
+    if (header.NameLength < 0) return false;
     name.assign(size_t(header.NameLength), '\0');
     if (header.NameLength > 0 && !stream.ReadAll(&name[0], uint32_t(header.NameLength))) return false;
     return true;
@@ -249,6 +255,7 @@ void TCompress::MakeDirectoryPath(const std::string& path) {
 void TCompress::ExpandEntry(common::Stream& output, common::Stream& archive, const EntryHeader& header,
                             const std::string& compressId) {
     const int32_t storedSize = header.CompressedSize;
+    const uint64_t dataEnd = archive.Position() + StoredBytes(header);
     const bool locked = header.LockLevel > 0;
     if (header.Method != coNone && locked && key_ == 0) throw EInvalidKey();
     uint32_t checksum = 0;
@@ -281,7 +288,7 @@ void TCompress::ExpandEntry(common::Stream& output, common::Stream& archive, con
                 throw;
             }
             // The next entry header starts exactly S bytes after this entry's data began.
-            if (archive.Position() != dataStart + uint64_t(storedSize)) {
+            if (archive.Position() != dataEnd) {
                 archive.Seek(dataStart);
                 SkipForward(archive, storedSize);
             }
@@ -293,7 +300,7 @@ void TCompress::ExpandEntry(common::Stream& output, common::Stream& archive, con
                 OnExpand(output, archive, storedSize, header.ExpandedSize, compressId, customChecksum);
                 checksum = uint32_t(customChecksum);
             }
-            if (archive.Position() != dataStart + uint64_t(storedSize)) {
+            if (archive.Position() != dataEnd) {
                 archive.Seek(dataStart);
                 SkipForward(archive, storedSize);
             }
@@ -392,7 +399,7 @@ int TCompress::TestArchiveStream(common::Stream& stream) {
             }
         }
         if (sink.written != uint64_t(uint32_t(header.ExpandedSize)) || header.ExpandedSize < 0 ||
-            stream.Position() != dataStart + uint64_t(header.CompressedSize))
+            stream.Position() != dataStart + StoredBytes(header))
             throw EBadChecksum();
         ++count;
     }

@@ -1,6 +1,7 @@
 #include "archive/segment.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -15,6 +16,10 @@ const char* const kAborted = "Operation aborted by user";
 const char* const kOpenFailed = "Stream open failed";
 const char* const kReadFailed = "Stream read failed";
 const char* const kCorrect = "\n\rCorrect and then press OK, or Cancel to abort";
+
+// The most a catalogue may hold: records (one per entry of its archive) and bytes.
+constexpr int64_t kMaxCatalogueRecords = int64_t(1) << 20;
+constexpr int64_t kMaxCatalogueBytes = int64_t(64) << 20;
 
 uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 int32_t Get32(const uint8_t* p) {
@@ -109,7 +114,7 @@ bool TSegCompress::AskForSegment(TSegPrompt& prompt) {
             prompt.Directory = value;
         } else {
             int answer = platform_.Ask(prompt.Text, prompt.Caption, platform::BoxIcon::kError, {"OK", "Cancel"});
-            prompt.Answer = answer == 1 ? paCancel : paOK;
+            prompt.Answer = answer == 0 ? paOK : paCancel;  // Cancel, or the box closed without an answer
         }
     }
     return prompt.Answer == paOK;
@@ -278,20 +283,43 @@ void TSegCompress::ReadCatalogueEntry(TSegArc& arc) {
 
     JoinIntoTemporary(catalogueSize, false);
 
+    // A catalogue holds one record per entry of its archive. The bounds are far beyond any
+    // genuine set and keep a hostile catalogue (a small archive that expands to gigabytes
+    // of empty records) from filling the disk and the memory before it is refused. Every
+    // entry of the catalogue archive is held to them: any of them may turn out to be the
+    // catalogue.
+    auto checkSize = [&](int64_t size) {
+        const int64_t records = (size + recordLength - 1) / recordLength;
+        if (size > kMaxCatalogueBytes || records > kMaxCatalogueRecords)
+            throw ESegError("Catalogue of " + arc.Template + " too large: " + std::to_string(size) +
+                            " bytes in records of " + std::to_string(recordLength));
+    };
+
     const std::string tmpDir = DropOneBackslash(segTmpDir_) + "\\";
     const std::string oldTarget = TargetPath();
     SetTargetPath(tmpDir);
-    // The catalogue archive's entries stay in the temporary directory whatever they are named.
+    // The catalogue archive's entries stay in the temporary directory whatever they are
+    // named. The first of them is the catalogue: a later entry that would land on the same
+    // file is passed over, so that what is read is the catalogue.
+    std::string catalogueTarget;
     OnCheckFile = [&](std::string& path, TCProcessMode) {
         std::string name = common::NamePart(path);
         path = (name.empty() || name == "." || name == "..") ? std::string() : tmpDir + name;
         if (SameText(path, TempArchivePath)) path.clear();  // never over the archive being read
+        if (path.empty()) return;
+        if (catalogueTarget.empty())
+            catalogueTarget = path;
+        else if (SameText(path, catalogueTarget))
+            path.clear();
     };
     std::vector<std::string> written;
     try {
         TArchiveList listing;
         ListArchiveFile(TempArchivePath, listing);
-        for (const auto& entry : listing) written.push_back(entry.Name);
+        for (const auto& entry : listing) {
+            checkSize(entry.Info.ExpandedSize);
+            written.push_back(entry.Name);
+        }
         ExpandArchiveFile(TempArchivePath, &written);
     } catch (...) {
         SetTargetPath(oldTarget);
@@ -304,14 +332,24 @@ void TSegCompress::ReadCatalogueEntry(TSegArc& arc) {
     CataloguePath = written.front();
     // Only the first file is the catalogue; anything else it carried is not kept.
     for (size_t i = 1; i < written.size(); ++i)
-        if (written[i] != CataloguePath) platform_.DeleteFile(written[i]);
+        if (!SameText(written[i], CataloguePath)) platform_.DeleteFile(written[i]);
 
-    auto catalogue = platform_.Open(CataloguePath, platform::OpenMode::kReadShared);
-    if (!catalogue) {
+    auto opened = platform_.Open(CataloguePath, platform::OpenMode::kReadShared);
+    if (!opened) {
         platform_.DeleteFile(CataloguePath);
         throw ESegError(kOpenFailed);
     }
+    auto catalogue = std::make_unique<BufferedFile>(std::move(opened));
     uint64_t left = catalogue->Size();
+    try {
+        // The codecs may write a little more than an entry's expanded size (a last match
+        // is written whole), and a run-length entry as much as its data gives.
+        checkSize(int64_t(std::min<uint64_t>(left, uint64_t(INT64_MAX))));
+    } catch (...) {
+        catalogue.reset();
+        platform_.DeleteFile(CataloguePath);
+        throw;
+    }
     while (left > 0) {
         std::fill(buffer_.begin(), buffer_.end(), 0);
         uint32_t chunk = uint32_t(std::min<uint64_t>(uint64_t(recordLength), left));

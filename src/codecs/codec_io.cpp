@@ -3,7 +3,34 @@
 #include <cstring>
 #include <thread>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zuv::codecs {
+
+namespace {
+
+// The sum of n bytes, each 0..255, wrapping at 32 bits as the data checksum does. With SSE2
+// the bytes are summed 16 at a time (PSADBW against zero adds 8 bytes into each 64-bit half).
+uint32_t ByteSum(const uint8_t* p, uint32_t n) {
+    uint32_t sum = 0;
+    uint32_t i = 0;
+#if defined(__SSE2__)
+    __m128i acc = _mm_setzero_si128();
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        acc = _mm_add_epi64(acc, _mm_sad_epu8(v, zero));
+    }
+    sum = static_cast<uint32_t>(_mm_cvtsi128_si32(acc)) +
+          static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(acc, acc)));
+#endif
+    for (; i < n; ++i) sum += p[i];
+    return sum;
+}
+
+}  // namespace
 
 int32_t ProgressPercentage(int32_t done, int32_t total) {
     if (total <= 0) return 0;
@@ -56,9 +83,7 @@ bool CodecIO::Refill() {
 uint32_t CodecIO::TakeChunk(const uint8_t*& bytes) {
     uint8_t* p = in_.get() + inPos_;
     const uint32_t n = static_cast<uint32_t>(inEnd_ - inPos_);
-    uint32_t sum = 0;
-    for (uint32_t i = 0; i < n; ++i) sum += p[i];
-    InputSum += sum;
+    InputSum += ByteSum(p, n);
     if (unmaskInput_) {
         for (uint32_t i = 0; i < n; ++i) p[i] = KeyMask(p[i]);
     }
@@ -77,14 +102,12 @@ void CodecIO::CodecWriteBlock(const uint8_t* bytes, uint32_t n) {
         uint32_t k = static_cast<uint32_t>(kCodecChunk - outCount_);
         if (k > n) k = n;
         uint8_t* out = out_.get() + outCount_;
-        uint32_t sum = 0;
         if (maskOutput_) {
             for (uint32_t i = 0; i < k; ++i) out[i] = KeyMask(bytes[i]);
         } else {
             std::memcpy(out, bytes, k);
         }
-        for (uint32_t i = 0; i < k; ++i) sum += out[i];
-        OutputSum += sum;
+        OutputSum += ByteSum(out, k);
         WrittenCount += static_cast<int32_t>(k);
         outCount_ += static_cast<int32_t>(k);
         bytes += k;

@@ -18,6 +18,8 @@ using namespace lzh;
 // sink, which happens in blocks, always before the next input chunk is read.
 constexpr int kSpan = 65536;
 constexpr int kSlack = kF + 16;  // a whole match and an over-long 8-byte copy past the span
+constexpr int kTopUpAt = 8;      // the bit buffer is topped up when it holds this many or fewer
+constexpr int kMaxRead = 8;      // the widest single read: the position code's upper byte
 
 class LzhDecoder {
 public:
@@ -47,6 +49,10 @@ public:
                 const uint32_t back = DecodeLZHPosition() + 1;
                 const int length = c - 253;
                 const uint8_t* from = pos - back;
+                // A match starts before `limit`, is at most kF long, and 8-byte steps write
+                // up to 7 bytes past it.
+                static_assert(kSlack >= kF + 7, "the text buffer's slack must hold a whole match and its overrun");
+                static_assert(256 + kF - kThreshold - 1 - 253 == kF, "the longest match is kF bytes");
                 if (back >= 8) {
                     for (int k = 0; k < length; k += 8) std::memcpy(pos + k, from + k, 8);
                 } else {
@@ -73,7 +79,13 @@ private:
     // be. Bytes delivered while a progress handler's abort stands, and bytes past the end of
     // the input, count as zero.
     inline void TopUp() {
-        if (bitCount_ <= 8) TopUpSlow();
+        // A buffer left alone holds more than kTopUpAt bits; a topped-up one gains at least
+        // one whole byte (or 64 zero bits once the input has ended). Either covers a read.
+        static_assert(kTopUpAt + 1 >= kMaxRead, "a buffer not topped up must hold the widest read");
+        static_assert(kMaxRead <= 8, "a top-up must add enough for the widest read");
+        // Bytes go in while fewer than 56 bits are held: never more than 63 bits.
+        static_assert(56 + 8 <= 64, "a top-up must fit the 64-bit buffer");
+        if (bitCount_ <= kTopUpAt) TopUpSlow();
     }
 
     void TopUpSlow() {
@@ -125,7 +137,7 @@ private:
         uint64_t bits = bits_;  // in registers for the walk
         int count = bitCount_;
         while (c < static_cast<unsigned>(kT)) {
-            if (count <= 8) {
+            if (count <= kTopUpAt) {
                 bits_ = bits;
                 bitCount_ = count;
                 TopUpSlow();

@@ -10,10 +10,15 @@ namespace zuv::codecs {
 
 namespace lh5 {
 
-void BuildDecodeTable(int nchar, const uint8_t* bitlen, int tableBits, uint16_t* table, uint16_t* left,
-                      uint16_t* right) {
+// The builder proper. `fill` (slot, symbol, code length) is called for every direct-table
+// slot as it is set, so that a caller can keep a second table beside the plain one without
+// a pass of its own over all slots; slots that lead into the tree are left to the caller.
+// Returns the first slot of those (the table's size when every code fits the table).
+template <class Fill>
+uint32_t BuildTable(int nchar, const uint8_t* bitlen, int tableBits, uint16_t* table, uint16_t* left, uint16_t* right,
+                Fill fill) {
     uint32_t count[17] = {0};
-    uint32_t weight[18];
+    uint32_t weight[18] = {0};  // zeroed: -O3 cannot see that only 1..16 are read
     uint32_t start[18];
     for (int i = 0; i < nchar; ++i) {
         if (bitlen[i] > 16) throw ELZHBadDecodeTable();
@@ -43,7 +48,10 @@ void BuildDecodeTable(int nchar, const uint8_t* bitlen, int tableBits, uint16_t*
         uint32_t next = start[len] + weight[len];
         if (len <= tableBits) {
             if (next > tableSize) throw ELZHBadDecodeTable();
-            for (uint32_t k = start[len]; k < next; ++k) table[k] = static_cast<uint16_t>(ch);
+            for (uint32_t k = start[len]; k < next; ++k) {
+                table[k] = static_cast<uint16_t>(ch);
+                fill(k, ch, len);
+            }
         } else {
             uint32_t k = start[len];
             uint16_t* slot = &table[(k >> shift) & (tableSize - 1)];
@@ -64,6 +72,12 @@ void BuildDecodeTable(int nchar, const uint8_t* bitlen, int tableBits, uint16_t*
         }
         start[len] = next;
     }
+    return i < tableSize ? i : tableSize;
+}
+
+void BuildDecodeTable(int nchar, const uint8_t* bitlen, int tableBits, uint16_t* table, uint16_t* left,
+                      uint16_t* right) {
+    BuildTable(nchar, bitlen, tableBits, table, left, right, [](uint32_t, int, int) {});
 }
 
 }  // namespace lh5
@@ -79,6 +93,11 @@ using namespace lh5;
 // sees what it would see byte by byte.
 constexpr int kSpan = 65536;
 constexpr int kSlack = 256 + 32;  // a whole match and an over-long copy past the span
+constexpr uint32_t kMaxBlockSymbols = 65536;
+constexpr int kMaxMatch = kNC - 1 - 253;  // symbol 509: 256 bytes
+constexpr int kMaxCodeBits = 16;          // BuildDecodeTable refuses longer codes
+constexpr int kMaxExtraBits = kNP - 2;    // distance class 13: 12 bits below its leading one
+constexpr int kRefilled = 56;             // bits in the buffer after the fast loop's refill
 
 class Lzh5Decoder {
 public:
@@ -107,7 +126,8 @@ public:
             }
             pos_ = pos;  // what the sink gets if the input runs dry or an error is raised here
             if (blockSize_ == 0) ReadBlockHeader();
-            if (inEnd_ - in_ >= 8) {
+            if (inEnd_ - in_ >= 8 && blockSize_ >= kLiteralsPerRefill && left >= kLiteralsPerRefill &&
+                limit - pos >= kLiteralsPerRefill) {
                 pos = DecodeFast(pos, limit, left);
                 continue;
             }
@@ -152,71 +172,136 @@ private:
         return pos + length;
     }
 
-    // The main loop while at least 8 bytes of the current chunk are unread: the bit buffer
-    // is topped up to 56 bits or more with one 8-byte load per symbol, which covers the
-    // longest symbol, distance code and extra bits together. No chunk is read here, so no
-    // byte needs to reach the sink before the loop ends.
-    uint8_t* DecodeFast(uint8_t* pos, uint8_t* const limit, int64_t& left) {
+    // The packed tables of the fast loop. A literal/length entry holds the code length in its
+    // low byte and the symbol in the 16 bits above, with a flag for literals (tested by sign)
+    // and one for codes longer than the table (then the symbol bits hold the tree node below
+    // the slot). A distance entry holds the code length in its low byte, the count of extra
+    // bits above it and, in the high 16 bits, the distance the class stands for (the extra
+    // bits are added to it). The length in the low byte lets the loop shift and count by the
+    // entry itself: shifts take the count modulo 64 and the bit count is kept modulo 64.
+    static constexpr uint32_t kLiteral = 1u << 31;
+    static constexpr uint32_t kTree = 1u << 30;
+    static constexpr int kCTableBits = 12;
+    static constexpr int kPTableBits = 8;
+    static constexpr int kLiteralsPerRefill = 4;
+
+    static constexpr uint32_t SymbolEntry(unsigned j, unsigned len) {
+        return (j <= 255 ? kLiteral : 0) | (j << 8) | len;
+    }
+    static constexpr uint32_t DistanceEntry(unsigned p, unsigned len) {
+        // Class 0 is distance 1 and class 1 distance 2; class p > 1 spans 2^(p-1) distances
+        // from 2^(p-1) + 1, picked by p - 1 extra bits.
+        const unsigned extra = p > 1 ? p - 1 : 0;
+        const unsigned base = p > 1 ? (1u << (p - 1)) + 1 : p + 1;
+        return (base << 16) | (extra << 8) | len;
+    }
+
+    // The main loop while at least 8 bytes of the current chunk are unread. The bit buffer is
+    // topped up with one 8-byte load at the head of each round; a round decodes one match or
+    // up to kLiteralsPerRefill literals, and looks up the entry of the next symbol before the
+    // next refill (a refill only adds bits below those the entry was looked up by). No chunk is
+    // read here, so no byte needs to reach the sink before the loop ends. Entered with room
+    // for one round: 8 input bytes, kLiteralsPerRefill symbols of the block, and as many
+    // bytes before both the buffer's limit and the last byte wanted.
+    // Kept out of line: inlined into the caller it shares the registers with the slow path.
+    [[gnu::noinline]] uint8_t* DecodeFast(uint8_t* pos, uint8_t* const limit, int64_t& left) {
+        // A round's bits: a match takes the longest literal/length code, the longest distance
+        // code and the most extra bits; a run of literals takes only codes found in the table,
+        // and the entry after them is looked up in bits that are still the stream's.
+        static_assert(2 * kMaxCodeBits + kMaxExtraBits <= kRefilled, "one refill must cover a whole match");
+        static_assert(kLiteralsPerRefill * kCTableBits <= kRefilled, "one refill must cover the literals of a round");
+        static_assert(kLiteralsPerRefill * kCTableBits + kCTableBits <= 64 &&
+                          2 * kMaxCodeBits + kMaxExtraBits + kCTableBits <= 64,
+                      "the entry after a round must be looked up in loaded bits");
+        // The refill ORs 8 loaded bytes in below the `count` bits held and keeps the whole
+        // bytes of them that fit: (63 - count) / 8 bytes, which brings any count of 0..63 to
+        // exactly count | 56 bits. The bits below the count are the stream's next bits too, so
+        // ORing them in again at the next refill changes nothing.
+        static_assert(kRefilled == 64 - 8, "count | kRefilled is the refilled count only for 56");
+        // A match starts before `limit` and CopyMatch writes at most 15 bytes past its end.
+        static_assert(kSlack >= kMaxMatch + 15, "the text buffer's slack must hold a whole match and its overrun");
+        // The entries' fields: symbols and nodes in 16 bits below the length, flags above it.
+        static_assert(kPoolSize <= 0xFFFF && kNC <= 0xFFFF && kDicSize <= 0xFFFF && kNC < (kTree >> 8),
+                      "entry fields must fit 16 bits");
+        static_assert(kMaxCodeBits < 64 && kMaxExtraBits < 256 && (uint32_t(kDicSize) << 16) < kTree,
+                      "distance entry fields");
         // Kept in locals: stores through the text pointer could otherwise alias them.
         uint64_t bits = bits_;
-        int count = bitCount_;
+        uint32_t count = static_cast<uint32_t>(bitCount_);  // modulo 64: the bits above are left over
         const uint8_t* in = in_;
         const uint8_t* const safeEnd = inEnd_ - 8;
         unsigned blockLeft = blockSize_;
-        // One bound for the text: the buffer's end or the last byte wanted, whichever is first.
+        const uint32_t* const cFast = cFast_;
+        const uint32_t* const ptFast = ptFast_;
+        // One bound for the text: the buffer's end or the last byte wanted, whichever is first,
+        // less the literals a round may write beyond its first.
         uint8_t* const start = pos;
-        uint8_t* const stop = left < limit - pos ? pos + left : limit;
-        while (pos < stop && blockLeft > 0 && in <= safeEnd) {
+        uint8_t* const stop = (left < limit - pos ? pos + left : limit) - (kLiteralsPerRefill - 1);
+
+        auto refill = [&] {
             uint64_t w;
             std::memcpy(&w, in, 8);
             w = __builtin_bswap64(w);
-            bits |= w >> count;
-            in += (63 - count) >> 3;
-            count |= 56;
-
+            bits |= w >> (count & 63);
+            in += (~count & 63) >> 3;
+            count |= kRefilled;
+        };
+        refill();
+        uint32_t e = cFast[bits >> (64 - kCTableBits)];
+        for (;;) {
+            if (e & kTree) e = LongCode(e, bits, pos);
+            bits <<= (e & 63);
+            count -= e;
             --blockLeft;
-            const unsigned j = FastCode(bits, count, cFast_, 12, kNC, cLen_, pos);
-            if (j <= 255) {
-                *pos++ = static_cast<uint8_t>(j);
-                continue;
-            }
-            const int length = static_cast<int>(j) - 253;
-            const unsigned p = FastCode(bits, count, ptFast_, 8, kNP, ptLen_, pos);
-            uint32_t back = p + 1;  // distance classes 0 and 1 carry no extra bits
-            if (p > 1) {
-                const int extra = static_cast<int>(p) - 1;
-                back = (1u << extra) + static_cast<uint32_t>(bits >> (64 - extra)) + 1;
+            if (static_cast<int32_t>(e) < 0) {
+                *pos++ = static_cast<uint8_t>(e >> 8);
+                // More literals while their codes are in the table.
+                for (int n = 1; n < kLiteralsPerRefill; ++n) {
+                    e = cFast[bits >> (64 - kCTableBits)];
+                    if (static_cast<int32_t>(e) >= 0) goto next;
+                    bits <<= (e & 63);
+                    count -= e;
+                    --blockLeft;
+                    *pos++ = static_cast<uint8_t>(e >> 8);
+                }
+            } else {
+                const int length = static_cast<int>((e >> 8) & 0xFFFF) - 253;
+                uint32_t d = ptFast[bits >> (64 - kPTableBits)];
+                if (d & kTree) d = LongDistance(d, bits, pos);
+                const unsigned extra = (d >> 8) & 0xFF;
+                bits <<= (d & 63);
+                // Two shifts, so that no extra bits (a shift by 64) give 0.
+                const uint32_t back = (d >> 16) + static_cast<uint32_t>((bits >> 1) >> (63 - extra));
                 bits <<= extra;
-                count -= extra;
+                count -= (d & 0xFF) + extra;
+                pos = CopyMatch(pos, length, back);
             }
-            pos = CopyMatch(pos, length, back);
+            e = cFast[bits >> (64 - kCTableBits)];
+        next:
+            if (pos >= stop || blockLeft < kLiteralsPerRefill || in > safeEnd) break;
+            refill();
         }
         bits_ = bits;
-        bitCount_ = count;
+        bitCount_ = static_cast<int>(count & 63);
         in_ = in;
-        blockSize_ = static_cast<uint16_t>(blockLeft);
+        blockSize_ = blockLeft;
         left -= pos - start;
         Ensure16();
         return pos;
     }
 
-    // One code through a packed table: drops its bits and returns its symbol. An entry
-    // holding a node (length 0) goes on in the tree; `pos` is where the text stands, for
-    // the sink should the code be bad.
-    inline unsigned FastCode(uint64_t& bits, int& count, const uint16_t* fast, int tableBits, unsigned alphabet,
-                             const uint8_t* lengths, uint8_t* pos) {
-        const unsigned top = static_cast<unsigned>(bits >> 48);
-        const unsigned e = fast[top >> (16 - tableBits)];
-        unsigned j = e & 1023;
-        int len = static_cast<int>(e >> 10);
-        if (j >= alphabet) {
-            pos_ = pos;
-            j = WalkTree(j, top, 1u << (15 - tableBits), alphabet);
-            len = lengths[j];
-        }
-        bits <<= len;
-        count -= len;
-        return j;
+    // The entry of a literal/length code longer than the table, found in the tree below the
+    // slot; `pos` is where the text stands, for the sink should the code be bad.
+    uint32_t LongCode(uint32_t e, uint64_t bits, uint8_t* pos) {
+        pos_ = pos;
+        const unsigned j = WalkTree((e >> 8) & 0xFFFF, static_cast<unsigned>(bits >> 48), 1u << (15 - kCTableBits), kNC);
+        return SymbolEntry(j, cLen_[j]);
+    }
+
+    uint32_t LongDistance(uint32_t d, uint64_t bits, uint8_t* pos) {
+        pos_ = pos;
+        const unsigned p = WalkTree((d >> 8) & 0xFFFF, static_cast<unsigned>(bits >> 48), 1u << (15 - kPTableBits), kNP);
+        return DistanceEntry(p, ptLen_[p]);
     }
 
     // Follows the tree below a table entry for the code bits under `mask` of `top`.
@@ -286,19 +371,16 @@ private:
         // A damaged header raises from deep in the table building: what has been decoded
         // goes to the sink first, as it would have byte by byte.
         Emit();
-        blockSize_ = static_cast<uint16_t>(TakeBits(16));
+        // The size field counts the block's symbols modulo 65536: 0 stands for 65536.
+        blockSize_ = TakeBits(16);
+        if (blockSize_ == 0) blockSize_ = kMaxBlockSymbols;
         ReadShortCodeLengths(kNT, kTBit, 3);
         ReadSymbolCodeLengths();
         ReadShortCodeLengths(kNP, kPBit, -1);
-        // The fast loop's tables: symbol and code length in one entry (length 0 with a
-        // node number: the code goes on in the tree).
-        for (int k = 0; k < 4096; ++k) {
-            unsigned j = cTable_[k];
-            cFast_[k] = static_cast<uint16_t>(j < kNC ? (cLen_[j] << 10) | j : j);
-        }
+        // The fast loop's distance table (the literal/length one is filled as it is built).
         for (int k = 0; k < 256; ++k) {
             unsigned j = ptTable_[k];
-            ptFast_[k] = static_cast<uint16_t>(j < kNP ? (ptLen_[j] << 10) | j : j);
+            ptFast_[k] = j < kNP ? DistanceEntry(j, ptLen_[j]) : kTree | (j << 8);
         }
     }
 
@@ -345,7 +427,10 @@ private:
             unsigned c = TakeBits(kCBit);
             if (static_cast<int>(c) >= kNC) Bad();
             for (int i = 0; i < kNC; ++i) cLen_[i] = 0;
-            for (int i = 0; i < 4096; ++i) cTable_[i] = static_cast<uint16_t>(c);
+            for (int i = 0; i < 4096; ++i) {
+                cTable_[i] = static_cast<uint16_t>(c);
+                cFast_[i] = SymbolEntry(c, 0);
+            }
             return;
         }
         int i = 0;
@@ -370,7 +455,10 @@ private:
             }
         }
         for (int k = i; k < kNC; ++k) cLen_[k] = 0;
-        BuildDecodeTable(kNC, cLen_, 12, cTable_, left_, right_);
+        uint32_t* const fast = cFast_;
+        const uint32_t tree = BuildTable(kNC, cLen_, kCTableBits, cTable_, left_, right_,
+                                         [fast](uint32_t k, int ch, int len) { fast[k] = SymbolEntry(ch, len); });
+        for (uint32_t k = tree; k < (1u << kCTableBits); ++k) fast[k] = kTree | (uint32_t(cTable_[k]) << 8);
     }
 
     inline unsigned DecodeSymbol() {
@@ -405,9 +493,9 @@ private:
     uint8_t ptLen_[128];
     uint16_t cTable_[4096];
     uint16_t ptTable_[256];
-    uint16_t cFast_[4096];
-    uint16_t ptFast_[256];
-    uint16_t blockSize_ = 0;
+    uint32_t cFast_[1 << kCTableBits];
+    uint32_t ptFast_[1 << kPTableBits];
+    uint32_t blockSize_ = 0;  // symbols left in the current block; 0: a header is due
 };
 
 }  // namespace

@@ -16,10 +16,23 @@ std::string Trim(const std::string& s) {
 
 bool SameText(const std::string& a, const std::string& b) { return a.size() == b.size() && Upper(a) == Upper(b); }
 
+// Names and values are C strings to the system: a NUL byte ends them.
+std::string CutAtNul(std::string s) {
+    const size_t nul = s.find('\0');
+    if (nul != std::string::npos) s.resize(nul);
+    return s;
+}
+
+// The name a caller asks for, as the system compares it.
+std::string AskedName(const std::string& name) { return Trim(CutAtNul(name)); }
+
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
 }  // namespace
 
 IniFile::IniFile(const std::string& text) {
-    size_t pos = 0;
+    // A byte-order mark (a script saved as UTF-8) is no part of the first line.
+    size_t pos = text.compare(0, 3, kUtf8Mark) == 0 ? 3 : 0;
     Section* current = nullptr;
     while (pos < text.size()) {
         size_t end = text.find_first_of("\r\n", pos);
@@ -27,10 +40,11 @@ IniFile::IniFile(const std::string& text) {
         std::string line = Trim(text.substr(pos, end - pos));
         pos = end + 1;
         if (line.empty()) continue;
-        if (line[0] == '[') {
-            size_t close = line.find(']');
-            std::string name = Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            sections_.push_back({name, {}});
+        // "[name]" starts a section; a "[" line without its "]" is an ordinary line, an
+        // entry of the current section when it holds "=".
+        const size_t close = line[0] == '[' ? line.rfind(']') : std::string::npos;
+        if (close != std::string::npos) {
+            sections_.push_back({Trim(CutAtNul(line.substr(1, close - 1))), {}});
             current = &sections_.back();
             continue;
         }
@@ -38,8 +52,8 @@ IniFile::IniFile(const std::string& text) {
         size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         Entry entry;
-        entry.key = Trim(line.substr(0, eq));
-        std::string value = Trim(line.substr(eq + 1));
+        entry.key = CutAtNul(Trim(line.substr(0, eq)));
+        std::string value = CutAtNul(Trim(line.substr(eq + 1)));
         if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
             value = value.substr(1, value.size() - 2);
         entry.value = value;
@@ -60,16 +74,17 @@ IniFile IniFile::Load(platform::Platform& platform, const std::string& path) {
     return IniFile(text);
 }
 
-const IniFile::Section* IniFile::FindSection(const std::string& name) const {
+const IniFile::Section* IniFile::FindSection(const std::string& name, bool trimAsked) const {
+    const std::string asked = trimAsked ? AskedName(name) : CutAtNul(name);
     for (const auto& s : sections_)
-        if (SameText(s.name, name)) return &s;
+        if (SameText(s.name, asked)) return &s;
     return nullptr;
 }
 
 const IniFile::Entry* IniFile::FindEntry(const std::string& section, const std::string& key) const {
-    const Section* s = FindSection(section);
+    const Section* s = FindSection(section, true);
     if (!s) return nullptr;
-    std::string k = Trim(key);
+    const std::string k = AskedName(key);
     for (const auto& e : s->entries)
         if (SameText(e.key, k)) return &e;
     return nullptr;
@@ -98,13 +113,17 @@ bool IniFile::ReadBool(const std::string& section, const std::string& key, bool 
 
 std::vector<std::string> IniFile::ReadSection(const std::string& section) const {
     std::vector<std::string> names;
-    const Section* s = FindSection(section);
+    // The system lists a section only under its exact name: blanks around it are not
+    // dropped here, though a value read finds its section with them.
+    const Section* s = FindSection(section, false);
     if (!s) return names;
     // The names are copied into the buffer with their zeros while room is left; the list
     // closes with a second zero, so kListBuffer - 2 characters carry names.
     size_t room = kListBuffer - 2;
     for (const auto& e : s->entries) {
-        if (e.key.empty() || e.key[0] == ';') continue;  // comments can be read, not listed
+        // An empty name is an empty string in the listing, which ends it for every reader.
+        if (e.key.empty()) break;
+        if (e.key[0] == ';') continue;  // comments can be read, not listed
         if (e.key.size() + 1 <= room) {
             names.push_back(e.key);
             room -= e.key.size() + 1;

@@ -1,8 +1,13 @@
 // The reader of install.cfg: portable code with the reading rules of the Windows profile
 // functions, so the script reads the same on every platform.
 //
-//  - "[name]" starts a section; key=value lines inside it are entries; section and key
-//    names are compared without regard to case; the first of several equal names wins.
+//  - "[name]" starts a section (the name runs to the line's last "]"); a line starting
+//    with "[" but holding no "]" is no section header, just an ordinary line; key=value
+//    lines inside a section are entries; section and key names are compared without regard
+//    to case, and the first of several equal names wins. Blanks around a name asked for a
+//    value are ignored; a section is listed only under its exact name.
+//  - A UTF-8 byte-order mark at the start of the file is passed over.
+//  - Names and values end at a NUL byte, as the C strings the system hands out do.
 //  - Blanks around the key and the value are removed; a value enclosed in one pair of
 //    quotes (" or ') comes back without them.
 //  - A line without "=" is no entry; a line starting with ";" is a comment, left out of
@@ -10,7 +15,8 @@
 //  - A value comes back cut to 1023 characters (the 1024-character buffer).
 //  - The key listing of a section holds the names in file order as they fit an 8192-byte
 //    buffer of zero-terminated names; names beyond it are lost, the last one that does not
-//    fit whole is cut.
+//    fit whole is cut. An entry with an empty name ends the listing: its lone zero closes
+//    the list for whoever reads the buffer.
 #pragma once
 
 #include <cstdint>
@@ -51,7 +57,7 @@ private:
         std::string name;
         std::vector<Entry> entries;
     };
-    const Section* FindSection(const std::string& name) const;
+    const Section* FindSection(const std::string& name, bool trimAsked) const;
     const Entry* FindEntry(const std::string& section, const std::string& key) const;
 
     std::vector<Section> sections_;

@@ -42,19 +42,47 @@ bool KeyName(const std::string& line, std::string& name) {
     return true;
 }
 
+std::vector<std::string> ReadLines(const std::string& hostPath) {
+    std::vector<std::string> lines;
+    std::ifstream in(hostPath, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 }  // namespace
+
+bool ReadIniEntry(const std::string& hostPath, const std::string& section, const std::string& key,
+                  std::string& value) {
+    bool inSection = false;
+    for (const std::string& line : ReadLines(hostPath)) {
+        std::string name;
+        if (SectionName(line, name)) {
+            inSection = SameText(name, section);
+            continue;
+        }
+        if (inSection && KeyName(line, name) && SameText(name, key)) {
+            value = Trim(line.substr(line.find('=') + 1));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IniSectionExists(const std::string& hostPath, const std::string& section) {
+    for (const std::string& line : ReadLines(hostPath)) {
+        std::string name;
+        if (SectionName(line, name) && SameText(name, section)) return true;
+    }
+    return false;
+}
 
 bool WriteIniEntry(const std::string& hostPath, const std::string& section, const std::string* key,
                    const std::string* value) {
-    std::vector<std::string> lines;
-    {
-        std::ifstream in(hostPath, std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(line);
-        }
-    }
+    std::vector<std::string> lines = ReadLines(hostPath);
     // Find the section's header and the end of its body.
     size_t header = lines.size(), end = lines.size();
     for (size_t i = 0; i < lines.size(); ++i) {

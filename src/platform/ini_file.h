@@ -12,4 +12,11 @@ namespace zuv::platform {
 bool WriteIniEntry(const std::string& hostPath, const std::string& section, const std::string* key,
                    const std::string* value);
 
+// GetPrivateProfileStringA's reading of one key, for the platforms without it: true with
+// `value` set (blanks around it removed) when the section has the key.
+bool ReadIniEntry(const std::string& hostPath, const std::string& section, const std::string& key,
+                  std::string& value);
+// True when the file has the section (any case).
+bool IniSectionExists(const std::string& hostPath, const std::string& section);
+
 }  // namespace zuv::platform

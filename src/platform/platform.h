@@ -59,6 +59,7 @@ enum class OpenMode {
     kReadExclusive,  // read, no sharing (archives and segments)
     kCreate,         // create or truncate, write
     kReadWrite,      // open an existing file for reading and writing
+    kCreateShared,   // create or truncate, write, others may read (the install log)
 };
 
 struct FindEntry {
@@ -69,6 +70,18 @@ struct FindEntry {
 
 // Registry roots the core names.
 enum class RegRoot { kLocalMachine, kCurrentUser, kClassesRoot, kUsers };
+
+// Registry value types as Windows numbers them.
+enum : uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7 };
+
+// One registry value as stored: its type and its data bytes exactly (a REG_SZ string keeps
+// its terminating zero), so that it can be put back unchanged.
+struct RegData {
+    uint32_t type = kRegSz;
+    std::vector<uint8_t> bytes;
+    bool operator==(const RegData& other) const { return type == other.type && bytes == other.bytes; }
+    bool operator!=(const RegData& other) const { return !(*this == other); }
+};
 
 // What a .lnk file carries; `linkFile` is the full path of the .lnk to save.
 struct ShellLink {
@@ -83,6 +96,14 @@ struct ShellLink {
 };
 
 enum class BoxIcon { kNone, kError, kWarning, kQuestion, kInformation };
+
+// A local date and time (GetLocalTime).
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+// The answer of a question box closed without pressing any of its buttons.
+constexpr int kBoxClosed = -1;
 
 // The shell's folders for all users that receive shortcuts (CSIDL_COMMON_DESKTOPDIRECTORY,
 // CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS).
@@ -99,6 +120,18 @@ public:
     virtual void Sleep(uint32_t ms) = 0;
     // Lets the user interface handle pending window messages (no-op without one).
     virtual void ProcessMessages() = 0;
+    // The whole command line as the system passed it, program name first (GetCommandLineA).
+    virtual std::string CommandLine() = 0;
+    // The local date and time now.
+    virtual LocalTime Now() = 0;
+    // The system's name and version for the install log ("Windows 10.0 build 19045").
+    virtual std::string SystemVersion() = 0;
+    // The user's temporary folder (GetTempPathA), with a trailing "\".
+    virtual std::string TempPath() = 0;
+    // The system's code of the last failed call on this thread (GetLastError).
+    virtual uint32_t LastError() = 0;
+    // An 8-bit text of the system's ANSI code page as UTF-8.
+    virtual std::string AnsiToUtf8(const std::string& text) = 0;
 
     // ---- directories -------------------------------------------------------------
     // GetWindowsDirectoryA as returned (no trailing "\" unless a root).
@@ -133,6 +166,11 @@ public:
     // WritePrivateProfileStringA: a null key erases the section, a null value the key.
     virtual bool WriteProfileString(const std::string& section, const std::string* key,
                                     const std::string* value, const std::string& file) = 0;
+    // GetPrivateProfileStringA of one key: true with `value` set when the key exists.
+    virtual bool ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
+                                   std::string& value) = 0;
+    // True when the file has a section of that name (any case), even an empty one.
+    virtual bool ProfileSectionExists(const std::string& section, const std::string& file) = 0;
 
     // ---- registry ----------------------------------------------------------------
     // Creates (or opens) `root\subKey`; false when it cannot be created.
@@ -145,6 +183,19 @@ public:
                              uint32_t value) = 0;
     virtual bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
                               const std::vector<uint8_t>& value) = 0;
+    // True when `root\subKey` exists.
+    virtual bool RegKeyExists(RegRoot root, const std::string& subKey) = 0;
+    // Reads one value (an empty name is the key's default value); false when the key or the
+    // value does not exist.
+    virtual bool RegQueryValue(RegRoot root, const std::string& subKey, const std::string& name,
+                               RegData& data) = 0;
+    // Sets a value of an existing key to exactly this type and data.
+    virtual bool RegSetValue(RegRoot root, const std::string& subKey, const std::string& name,
+                             const RegData& data) = 0;
+    // Deletes one value; false when it could not be deleted (or did not exist).
+    virtual bool RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) = 0;
+    // Deletes a key that holds no values and no subkeys; false for any other key.
+    virtual bool RegDeleteEmptyKey(RegRoot root, const std::string& subKey) = 0;
 
     // ---- shell -------------------------------------------------------------------
     // The shell's own folder for all users, without a trailing "\"; empty when the shell
@@ -167,8 +218,9 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // Error box for a failure (caption of the system's choosing, OK only).
     virtual void ShowError(const std::string& text) = 0;
-    // A question box with the given buttons in order; returns the index of the
-    // button pressed (closing the box counts as the last button).
+    // A question box with the given buttons in order; returns the index of the button
+    // pressed, or kBoxClosed when the box was closed without one (Escape, its close box).
+    // Callers decide what a close means; it is never taken for one of the buttons.
     virtual int Ask(const std::string& text, const std::string& caption, BoxIcon icon,
                     const std::vector<std::string>& buttons) = 0;
     // Input box with one edit line (at most 255 characters) pre-filled with `value`;

@@ -13,6 +13,11 @@ std::string CompletedMessage(const std::string& header) {
     return "Your installation of \r" + header + "\rhas be completed.\r\rPlease Remove any floppies from drive.";
 }
 
+std::string RestartNeededMessage(const std::string& header) {
+    return "Your installation of \r" + header +
+           "\rhas be completed.\r\rWindows must be restarted before it can be used: restart it when you are ready.";
+}
+
 // Said instead of the completion message when files are missing from the installation.
 static std::string IncompleteMessage(const std::string& header) {
     return "Your installation of \r" + header +
@@ -20,20 +25,70 @@ static std::string IncompleteMessage(const std::string& header) {
 }
 
 TMainSetup::TMainSetup(platform::Platform& platform, BackgroundView& view, WizardChoice& wizard, Stages& stages)
-    : platform_(platform), view_(view), wizard_(wizard), stages_(stages) {}
+    : platform_(platform), view_(view), wizard_(wizard), stages_(stages) {
+    state_.Log.Start(platform_);
+}
+
+bool TMainSetup::TakeSwitches() {
+    const std::string raw = platform_.CommandLine();
+    switches_ = ParseCommandLine(raw);
+    state_.Log.Write(std::string("ZUV Setup ") + ZUV_VERSION + " started");
+    state_.Log.Write("Command line: " + raw);
+    state_.Log.Write("System: " + platform_.SystemVersion());
+    state_.Silent = switches_.Silent;
+    state_.NoRestart = switches_.NoRestart;
+    // Relative paths are taken from where the program was started, before parameter 1
+    // becomes the current directory.
+    if (!switches_.Dir.empty()) {
+        std::string dir = platform_.FullPath(switches_.Dir);
+        if (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
+        state_.InstallDirSwitch = dir;
+    }
+    if (!switches_.Log.empty()) switches_.Log = platform_.FullPath(switches_.Log);
+    if (switches_.Bad()) {
+        for (const std::string& argument : switches_.Unknown) state_.Log.Write("Unknown switch: " + argument);
+        if (!state_.Silent) platform_.ShowMessage(UnknownSwitchMessage(switches_.Unknown.front()));
+        return false;
+    }
+    if (switches_.Help) {
+        if (!state_.Silent) platform_.ShowMessage(kSwitchesHelp);
+        return false;
+    }
+    if (state_.Silent) state_.Log.Write("Silent run: no window and no question; every choice takes its default");
+    return true;
+}
+
+void TMainSetup::OpenLog(const std::string& title) {
+    const std::string fallback = platform_.TempPath() + common::TInstallLog::DefaultName(title, platform_.Now());
+    const std::string path = switches_.Log.empty() ? fallback : switches_.Log;
+    if (state_.Log.Open(path)) return;
+    const uint32_t code = platform_.LastError();
+    if (path != fallback && state_.Log.Open(fallback))
+        state_.Log.Error("Unable to create the log " + path + "; it is written here instead", code);
+}
 
 void TMainSetup::FormShow() {
     state_.ParamDir.clear();
-    std::vector<std::string> params = platform_.Params();
-    if (!params.empty()) {
+    if (!TakeSwitches()) {
+        OpenLog("");
+        badStart_ = true;
+        view_.Close();
+        return;
+    }
+    if (!switches_.Param1.empty()) {
+        const std::string& param1 = switches_.Param1;
         std::string error;
-        if (!platform_.SetCurrentDirectory(params[0], error)) {
-            platform_.ShowError("Unable to use the directory " + params[0] + ": " + error);
+        if (!platform_.SetCurrentDirectory(param1, error)) {
+            const uint32_t code = platform_.LastError();
+            const std::string message = "Unable to use the directory " + param1 + ": " + error;
+            OpenLog("");
+            state_.Log.Error(message, code);
+            platform_.ShowError(message);
             startFailed_ = true;
             view_.Close();
             return;
         }
-        state_.ParamDir = params[0];
+        state_.ParamDir = param1;
     }
     state_.SourceDir = platform_.CurrentDirectory();
     if (state_.SourceDir.size() > 3) state_.SourceDir += "\\";
@@ -47,18 +102,34 @@ void TMainSetup::FormShow() {
     platform_.ProcessMessages();
     CleanTempDir();
     LoadScript();
+    OpenLog(script_.Header.text);
+    state_.Log.Write("Source directory: " + state_.SourceDir);
+    state_.Log.Write("Script: " + state_.SourceDir + "install.cfg (" + script_.Header.text + ")");
+    state_.Log.Write("Temporary directory: " + state_.TempDir);
     view_.SetTimer1Enabled(true);
 }
 
 void TMainSetup::Timer1Timer() {
     view_.SetTimer1Enabled(false);
     state_.Cancelled = false;
+    state_.Log.Write("Stage: preparation");
     stages_.RunPreparation();
-    if (!state_.Cancelled) stages_.RunWizard();
+    if (!state_.Cancelled) {
+        state_.Log.Write("Stage: wizard");
+        wizardShown_ = true;
+        stages_.RunWizard();
+    }
     view_.Close();
 }
 
 void TMainSetup::FormClose() {
+    // Closed before the wizard has run (Alt+F4 on the background during its wait): the user
+    // has not chosen any ending, so the close counts as a cancellation, as the wizard's own
+    // close box does, and a restart preset by the script is not carried out.
+    if (!wizardShown_) {
+        state_.Cancelled = true;
+        wizard_.SetChoiceChecked(EndChoice::kReboot, false);
+    }
     std::string header = script_.Header.text;
     script_ = LoadedScript();
     script_.Header.text = header;  // message B reads the header control, which stays
@@ -67,11 +138,26 @@ void TMainSetup::FormClose() {
         state_.TempDir = state_.ParamDir;
         CleanTempDir();
     }
-    if (startFailed_) return;
-    if (wizard_.ChoiceChecked(EndChoice::kReboot)) {
+    RunFacts facts;
+    facts.badCommandLine = switches_.Bad();
+    facts.helpShown = switches_.Help;
+    facts.startFailed = startFailed_;
+    if (startFailed_ || badStart_) return Finish(facts);
+    facts.preparationFailed = state_.Failed;
+    facts.cancelled = state_.Cancelled;
+    facts.installFinished = InstallFinished;
+    facts.installIncomplete = InstallIncomplete;
+    facts.restartChosen = wizard_.ChoiceChecked(EndChoice::kReboot);
+    if (facts.restartChosen && (state_.Silent || state_.NoRestart)) {
+        state_.Log.Write(state_.Silent ? "Restart chosen: not done in a silent run"
+                                       : "Restart chosen: not done (/NORESTART)");
+        platform_.ShowMessage(InstallIncomplete ? IncompleteMessage(header) : RestartNeededMessage(header));
+    } else if (facts.restartChosen) {
         platform_.ShowMessage(kRebootMessage);
         platform_.ProcessMessages();
-        TWinReboot(platform_).EndWindowsSession(2);
+        state_.Log.Write("Restarting Windows");
+        facts.restartDone = TWinReboot(platform_).EndWindowsSession(2);
+        if (!facts.restartDone) state_.Log.Error("Windows refused the restart", platform_.LastError());
         platform_.ProcessMessages();
     } else if (state_.Cancelled) {
         platform_.ShowMessage(kCancelledMessage);
@@ -80,6 +166,12 @@ void TMainSetup::FormClose() {
     } else if (!wizard_.ChoiceChecked(EndChoice::kRadioButton1)) {
         platform_.ShowMessage(CompletedMessage(header));
     }
+    Finish(facts);
+}
+
+void TMainSetup::Finish(const RunFacts& facts) {
+    ending_ = DecideEnding(facts);
+    state_.Log.Write(std::string("Result: ") + EndingName(ending_) + ", exit code " + std::to_string(ExitCode()));
 }
 
 void CleanDirectory(platform::Platform& platform, const std::string& dir) {

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "shell/command_line.h"
+#include "shell/run_ending.h"
 #include "shell/script.h"
 #include "shell/shell_state.h"
 
@@ -57,6 +59,8 @@ public:
 extern const char* const kRebootMessage;    // "Tolvane is about to RE-BOOT your PC" ...
 extern const char* const kCancelledMessage;  // "Your installation was canceled!"
 std::string CompletedMessage(const std::string& header);  // "Your installation of " CR header ...
+// Said instead of the restart when /NORESTART forbids it.
+std::string RestartNeededMessage(const std::string& header);
 
 class TMainSetup {
 public:
@@ -72,6 +76,14 @@ public:
     // Set by the install engine when some files could not be installed: the closing
     // message then does not claim a completed installation.
     bool InstallIncomplete = false;
+    // Set by the wizard's stage when the install engine ran to its end.
+    bool InstallFinished = false;
+
+    // The command line as read at start-up.
+    const CommandLine& Switches() const { return switches_; }
+    // How the run ended and its exit code; known after FormClose.
+    RunEnding Ending() const { return ending_; }
+    int ExitCode() const { return shell::ExitCode(ending_); }
 
     ShellState& State() { return state_; }
     LoadedScript& Script() { return script_; }
@@ -86,6 +98,16 @@ private:
     ShellState state_;
     LoadedScript script_;
     bool startFailed_ = false;
+    bool badStart_ = false;  // the command line ended the run before it began
+    CommandLine switches_;
+    RunEnding ending_ = RunEnding::kFailed;
+
+    // Reads the switches; false when the run ends here (bad command line or the help).
+    bool TakeSwitches();
+    // Opens the log at /LOG= or in the user's temporary folder, named after `title`.
+    void OpenLog(const std::string& title);
+    void Finish(const RunFacts& facts);
+    bool wizardShown_ = false;
 };
 
 // Deletes every file directly inside `dir` and tries to remove it; subdirectories, files in

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "common/install_log.h"
+
 namespace zuv::shell {
 
 struct ShellState {
@@ -11,6 +13,15 @@ struct ShellState {
     std::string SystemRoot;  // the first three characters of the Windows directory ("C:\")
     std::string ParamDir;    // parameter 1, when given
     bool Cancelled = false;
+
+    // From the command line's switches.
+    bool Silent = false;        // /S: no window, no question; every choice its default
+    bool NoRestart = false;     // /NORESTART: a chosen restart is not done
+    std::string InstallDirSwitch;  // /DIR=: the install directory the wizard proposes
+    // Set when the preparation failed by itself (not by the user's abort).
+    bool Failed = false;
+    // The install log every stage writes to (copies of the state share it).
+    common::TInstallLog Log;
 };
 
 }  // namespace zuv::shell

@@ -46,11 +46,14 @@ void TUnzip::ExpandArchive() {
     request.OnSegBefore = [this](int n) { SegCompEZ1SegBefore(n); };
     request.OnCheckFile = [this](std::string& path) { SegCompEZ1CheckFile(path); };
     request.OnShowProgress = [this](int32_t& percentage) { SegCompEZ1ShowProgress(percentage); };
+    state_.Log.Write("Expanding the segment set " + request.SegDir + request.SegBaseName + ".* into " +
+                     state_.TempDir);
     try {
         common::CreateDirPath(platform_, state_.TempDir);
         common::CreateDirPath(platform_, request.SegTmpDir);
         if (TempSpaceFits()) {
             expander_.ExpandSet(request);
+            state_.Log.Write("Preparation finished: " + std::to_string(filesExpanded_) + " files expanded");
             // A picture that was the set's last file has had no later file to show it.
             ShowPictureOnce();
             // The gauge counts the listed files; extra or unlisted entries can leave it short,
@@ -60,12 +63,21 @@ void TUnzip::ExpandArchive() {
             // Said clearly before anything was expanded; the shell ends as after a failed run.
             wizard_.SetChoiceChecked(EndChoice::kReboot, false);
             state_.Cancelled = true;
+            state_.Failed = true;
         }
     } catch (const EAbortedByUser&) {
         // The user has already said so; the shell ends with its cancellation message.
+        state_.Log.Write("Preparation aborted by the user");
         wizard_.SetChoiceChecked(EndChoice::kReboot, false);
         state_.Cancelled = true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        const uint32_t code = platform_.LastError();
+        // An abort that cut a file short ends here too; only a failure of its own fails the run.
+        if (state_.Cancelled)
+            state_.Log.Write(std::string("Preparation aborted by the user (") + e.what() + ")");
+        else
+            state_.Log.Error(std::string("Preparation failed: ") + e.what(), code);
+        if (!state_.Cancelled) state_.Failed = true;
         platform_.ShowMessage(kExpandErrorMessage);
         wizard_.SetChoiceChecked(EndChoice::kReboot, false);
         state_.Cancelled = true;
@@ -102,8 +114,23 @@ void TUnzip::SegCompEZ1SegBefore(int segNumber) {
     platform_.ProcessMessages();
     if (state_.Cancelled) throw EAbortedByUser();
     segFileName_ = state_.SourceDir + "disk." + padded;
+    const bool retry = segNumber == lastSegment_;
+    lastSegment_ = segNumber;
+    const bool found = common::FileExists(platform_, segFileName_);
+    state_.Log.Write("Segment " + std::to_string(segNumber) + ": " + segFileName_ + (retry ? " (retry)" : "") +
+                     (found ? "" : " not found"));
+    // Nobody can insert a disk in a silent run: a missing segment, or one the reader asked
+    // for again because it was the wrong one, fails the run.
+    if (state_.Silent && (!found || retry)) {
+        const std::string message = "Disk " + std::to_string(segNumber) + " missing: " + segFileName_ +
+                                    (found ? " is not the right segment" : " not found");
+        state_.Log.Write(message);
+        throw EMissingDisk(message);
+    }
     for (int prompts = 0; prompts < 2 && !common::FileExists(platform_, segFileName_); ++prompts) {
-        platform_.ShowMessage("Please Insert Disk #" + std::to_string(segNumber) + " into Floppy Drive.");
+        const std::string prompt = "Please Insert Disk #" + std::to_string(segNumber) + " into Floppy Drive.";
+        platform_.ShowMessage(prompt);
+        state_.Log.Write("Prompt \"" + prompt + "\" answered");
         platform_.ProcessMessages();
         if (state_.Cancelled) throw EAbortedByUser();
     }
@@ -114,9 +141,11 @@ void TUnzip::SegCompEZ1SegBefore(int segNumber) {
         SetProgress(0);
         platform_.ProcessMessages();
         common::CopyFileInto(platform_, state_.SourceDir + "install.exe", state_.TempDir);
+        state_.Log.Write("Copied " + state_.SourceDir + "install.exe to " + state_.TempDir);
         SetProgress(1);
         platform_.ProcessMessages();
         common::CopyFileInto(platform_, state_.SourceDir + "install.cfg", state_.TempDir);
+        state_.Log.Write("Copied " + state_.SourceDir + "install.cfg to " + state_.TempDir);
         SetProgress(2);
         platform_.ProcessMessages();
     }
@@ -132,6 +161,8 @@ void TUnzip::SetProgress(int progress) {
 
 void TUnzip::SegCompEZ1CheckFile(std::string& filepath) {
     filepath = state_.TempDir + "\\" + common::NamePart(filepath);
+    ++filesExpanded_;
+    state_.Log.Write("Expanding " + filepath);
     SetProgress(progress_ + 1);
     platform_.ProcessMessages();
     ShowPictureOnce();
@@ -165,8 +196,11 @@ void TUnzip::SegCompEZ1ShowProgress(int32_t& percentageDone) {
 }
 
 void TUnzip::FormClick() {
-    int answer = platform_.Ask("Abort Setup Process ?", "Warning", platform::BoxIcon::kWarning, {"&No", "&Abort"});
+    // Only "&Abort" aborts: "&No" and a box closed without an answer leave the run alone.
+    const int answer =
+        platform_.Ask("Abort Setup Process ?", "Warning", platform::BoxIcon::kWarning, {"&No", "&Abort"});
     if (answer != 1) return;
+    state_.Log.Write("The user aborted the preparation");
     state_.Cancelled = true;
     wizard_.SetChoiceChecked(EndChoice::kReboot, false);
     CleanTempDir();

@@ -44,6 +44,13 @@ public:
     EAbortedByUser() : common::Exception("Setup aborted") {}
 };
 
+// Raised in a silent run when a segment is missing or wrong: nobody can insert the disk, so
+// the run fails instead of prompting.
+class EMissingDisk : public common::Exception {
+public:
+    using common::Exception::Exception;
+};
+
 extern const char* const kExpandErrorMessage;  // "Error Expanding Files!!"
 
 class TUnzip {
@@ -83,6 +90,8 @@ private:
     const LoadedScript& script_;
     WizardChoice& wizard_;
     std::string segFileName_;
+    int lastSegment_ = 0;  // the segment OnSegBefore last looked for (a repeat is a retry)
+    int filesExpanded_ = 0;
     bool pictureShown_ = false;
     bool expanding_ = false;
     bool closed_ = false;

@@ -18,7 +18,9 @@ App::App(HINSTANCE instance, platform::Win32Platform& platform, shell::SetExpand
 App::~App() = default;
 
 bool App::Create() {
-    if (!background_.Create(instance_)) return false;
+    if (!application_.Create(instance_)) return false;
+    if (!background_.Create(instance_, application_.Handle())) return false;
+    application_.SetMainWindow(background_.Handle());
     platform_.SetOwner(background_.Handle());
     pictures_ = std::make_unique<PicturePanel>(background_);
     // The wizard takes the background's design colours for its caption bar when it is made.
@@ -55,13 +57,14 @@ bool App::Create() {
 }
 
 int App::Run() {
+    application_.Show();
     background_.ShowMaximized();
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return 0;
+    return setup_->ExitCode();
 }
 
 void App::SetGradientColors(shell::Color from, shell::Color to) {
@@ -98,6 +101,7 @@ void App::RunWizard() {
     wizard_->zuv.FormShow();
     wizardWindow_.ShowModal();
     setup_->InstallIncomplete = wizard_->zuv.InstallIncomplete;
+    setup_->InstallFinished = wizard_->zuv.InstallFinished();
 }
 
 }  // namespace zuv::ui

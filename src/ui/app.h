@@ -9,6 +9,7 @@
 #include "platform/win32/win32_platform.h"
 #include "shell/main_setup.h"
 #include "shell/unzip_stage.h"
+#include "ui/application_window.h"
 #include "ui/background_window.h"
 #include "ui/picture_panel.h"
 #include "ui/wizard_window.h"
@@ -22,7 +23,8 @@ public:
 
     // Creates the three windows' parts in their order; false when a window cannot be made.
     bool Create();
-    // Shows the background maximised and runs the message loop until it closes.
+    // Shows the background maximised and runs the message loop until it closes; returns the
+    // run's exit code.
     int Run();
 
     // ---- shell::BackgroundView ---------------------------------------------------------
@@ -50,6 +52,7 @@ private:
     HINSTANCE instance_;
     platform::Win32Platform& platform_;
     shell::SetExpander& expander_;
+    ApplicationWindow application_;
     BackgroundWindow background_;
     std::unique_ptr<PicturePanel> pictures_;
     WizardWindow wizardWindow_;

@@ -46,7 +46,7 @@ BackgroundWindow::~BackgroundWindow() {
     if (copyrightFont_) DeleteObject(copyrightFont_);
 }
 
-bool BackgroundWindow::Create(HINSTANCE instance) {
+bool BackgroundWindow::Create(HINSTANCE instance, HWND owner) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
@@ -60,9 +60,11 @@ bool BackgroundWindow::Create(HINSTANCE instance) {
         return false;
     }
     const RECT screen = ScreenRect(nullptr);
-    window_ = CreateWindowExA(WS_EX_APPWINDOW, kClassName, kCaption,
+    // Owned by the application's window, it has no task-bar entry of its own: its caption is
+    // never shown anywhere.
+    window_ = CreateWindowExA(0, kClassName, kCaption,
                               WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, screen.left, screen.top,
-                              screen.right - screen.left, screen.bottom - screen.top, nullptr,
+                              screen.right - screen.left, screen.bottom - screen.top, owner,
                               nullptr, instance, this);
     if (!window_) return false;
     FormResize();

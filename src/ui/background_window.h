@@ -34,9 +34,10 @@ public:
     BackgroundWindow(const BackgroundWindow&) = delete;
     BackgroundWindow& operator=(const BackgroundWindow&) = delete;
 
-    // Creates the window, hidden, covering the screen. Takes the program's instance; returns
-    // false when the window cannot be made. Throws nothing.
-    bool Create(HINSTANCE instance);
+    // Creates the window, hidden, covering the screen. Takes the program's instance and the
+    // window that owns it (the application's window, which carries the task-bar entry);
+    // returns false when the window cannot be made. Throws nothing.
+    bool Create(HINSTANCE instance, HWND owner = nullptr);
     void SetEvents(Events events) { events_ = std::move(events); }
     HWND Handle() const { return window_; }
 

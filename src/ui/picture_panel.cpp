@@ -23,15 +23,18 @@ constexpr UINT_PTR kFrameTimer = 1;
 // A frame without a usable delay turns after a tenth of a second, as browsers do.
 constexpr UINT kDefaultDelay = 100;
 
-std::wstring Wide(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
-    wide.resize(wcslen(wide.c_str()));
-    return wide;
-}
-
 Gdiplus::Image* AsImage(void* image) { return static_cast<Gdiplus::Image*>(image); }
+
+// The formats the background shows: bitmaps, icons, metafiles and GIF pictures. Anything
+// else GDI+ could read (PNG, JPEG, TIFF) is refused like a damaged file.
+bool IsShownFormat(Gdiplus::Image& image) {
+    GUID format{};
+    if (image.GetRawFormat(&format) != Gdiplus::Ok) return false;
+    for (const GUID& shown : {Gdiplus::ImageFormatBMP, Gdiplus::ImageFormatMemoryBMP, Gdiplus::ImageFormatIcon,
+                              Gdiplus::ImageFormatEMF, Gdiplus::ImageFormatWMF, Gdiplus::ImageFormatGIF})
+        if (IsEqualGUID(format, shown)) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -45,7 +48,7 @@ PicturePanel::~PicturePanel() {
         SetWindowLongPtrA(panel_, GWLP_USERDATA, 0);
         DestroyWindow(panel_);
     }
-    delete AsImage(image_);
+    Release();
     if (gdiplusToken_) Gdiplus::GdiplusShutdown(gdiplusToken_);
 }
 
@@ -59,9 +62,19 @@ void PicturePanel::EnsureWindow() {
     panelClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     panelClass.lpszClassName = kPanelClass;
     RegisterClassExA(&panelClass);
-    panel_ = CreateWindowExA(0, kPanelClass, "", WS_CHILD | WS_BORDER, 0, 0, 10, 10,
+    panel_ = CreateWindowExA(0, kPanelClass, "", WS_CHILD, 0, 0, 10, 10,
                              background_.Handle(), nullptr, instance, nullptr);
     if (panel_) SetWindowLongPtrA(panel_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void PicturePanel::Release() {
+    delete AsImage(image_);
+    image_ = nullptr;
+    if (stream_) static_cast<IStream*>(stream_)->Release();
+    stream_ = nullptr;
+    frames_ = 0;
+    frame_ = 0;
+    delays_.clear();
 }
 
 void PicturePanel::HidePictures() {
@@ -72,18 +85,41 @@ void PicturePanel::HidePictures() {
     }
 }
 
+// The whole file in a stream of its own. GDI+ reads a picture's frames from its source for
+// as long as the picture lives; reading from memory leaves the file closed, so the shell can
+// delete it from TempDir while the picture is still on the background.
+IStream* ReadIntoMemory(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    IStream* stream = nullptr;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (LONGLONG(1) << 30)) {
+        const DWORD bytes = static_cast<DWORD>(size.QuadPart);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        void* data = memory ? GlobalLock(memory) : nullptr;
+        DWORD read = 0;
+        const bool whole = data && ReadFile(file, data, bytes, &read, nullptr) && read == bytes;
+        if (data) GlobalUnlock(memory);
+        if (whole && SUCCEEDED(CreateStreamOnHGlobal(memory, TRUE, &stream))) memory = nullptr;  // the stream owns it
+        if (memory) GlobalFree(memory);
+    }
+    CloseHandle(file);
+    return stream;
+}
+
 bool PicturePanel::Load(const std::string& path) {
-    delete AsImage(image_);
-    image_ = nullptr;
-    frames_ = 0;
-    frame_ = 0;
-    delays_.clear();
-    auto* image = Gdiplus::Image::FromFile(Wide(path).c_str());
-    if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) {
+    Release();
+    IStream* stream = ReadIntoMemory(path);
+    if (!stream) return false;
+    auto* image = Gdiplus::Image::FromStream(stream);
+    if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0 || !IsShownFormat(*image)) {
         delete image;
+        stream->Release();
         return false;
     }
     image_ = image;
+    stream_ = stream;
     GUID dimension = Gdiplus::FrameDimensionTime;
     frames_ = image->GetFrameCount(&dimension);
     if (frames_ == 0) frames_ = 1;
@@ -126,7 +162,7 @@ bool PicturePanel::LoadStill(const std::string& path, int& width, int& height) {
 void PicturePanel::PlacePanel(int left, int top, int width, int height) {
     EnsureWindow();
     if (!panel_) return;
-    // The panel's size includes its single border.
+    // The panel's size includes its bevel.
     SetWindowPos(panel_, HWND_TOP, left, top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     visible_ = true;
     if (Animating()) SetTimer(panel_, kFrameTimer, delays_[frame_], nullptr);
@@ -151,18 +187,21 @@ void PicturePanel::NextFrame() {
     InvalidateRect(panel_, nullptr, FALSE);
 }
 
-// The picture sits at 5, 5 inside the panel: a GIF at its own size, a still picture
-// unscaled from its top-left corner, cut to the 105 x 105 box.
-void PicturePanel::Paint(HDC dc) {
+// The panel's face with its raised inner bevel (a one-pixel edge, light at the top and
+// left, shadowed at the bottom and right). The picture sits at 5, 5 inside it: a GIF at its
+// own size, a still picture unscaled from its top-left corner, cut to the 105 x 105 box.
+void PicturePanel::PaintTo(HDC dc) {
+    if (!panel_) return;
     RECT client{};
     GetClientRect(panel_, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &client, BDR_RAISEDINNER, BF_RECT);
     if (!visible_ || !image_) return;
     Gdiplus::Graphics graphics(dc);
     auto* image = AsImage(image_);
     const int width = static_cast<int>(image->GetWidth());
     const int height = static_cast<int>(image->GetHeight());
-    const int margin = shell::kPictureMargin - 1;  // the border takes one pixel
+    const int margin = shell::kPictureMargin;
     if (animated_) {
         graphics.DrawImage(image, margin, margin, width, height);
     } else {
@@ -179,7 +218,7 @@ LRESULT CALLBACK PicturePanel::PanelProc(HWND window, UINT message, WPARAM wPara
             case WM_PAINT: {
                 PAINTSTRUCT paint;
                 HDC dc = BeginPaint(window, &paint);
-                self->Paint(dc);
+                self->PaintTo(dc);
                 EndPaint(window, &paint);
                 return 0;
             }

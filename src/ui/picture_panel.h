@@ -13,8 +13,9 @@ namespace zuv::ui {
 
 class BackgroundWindow;
 
-// A child window of the background. Pictures are read with GDI+ (bitmap, icon, metafile,
-// GIF); an animated GIF turns its frames with their own delays on a timer.
+// A child window of the background with a raised inner bevel. Pictures are read with GDI+
+// (bitmap, icon, metafile, GIF) from a copy in memory, so the file itself is never held open;
+// an animated GIF turns its frames with their own delays on a timer.
 class PicturePanel : public shell::PictureView {
 public:
     explicit PicturePanel(BackgroundWindow& background);
@@ -25,6 +26,8 @@ public:
     HWND Handle() const { return panel_; }
     bool Animating() const { return frames_ > 1 && animated_; }
     int Frame() const { return frame_; }
+    // Draws the panel as it stands into `dc` (its own painting and tests' captures).
+    void PaintTo(HDC dc);
 
     // ---- shell::PictureView -------------------------------------------------------------
     void HidePictures() override;
@@ -37,15 +40,18 @@ public:
 
 private:
     static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Reads the whole file into memory and decodes it there; false for a file that cannot
+    // be read or is no picture of a shown format. The file is closed when this returns.
     bool Load(const std::string& path);
-    void Paint(HDC dc);
+    void Release();
     void NextFrame();
     void EnsureWindow();
 
     BackgroundWindow& background_;
     HWND panel_ = nullptr;
     ULONG_PTR gdiplusToken_ = 0;
-    void* image_ = nullptr;  // Gdiplus::Image
+    void* image_ = nullptr;   // Gdiplus::Image
+    void* stream_ = nullptr;  // IStream holding the file's bytes, read by image_
     std::vector<UINT> delays_;  // per frame, in milliseconds
     UINT frames_ = 0;
     UINT frame_ = 0;

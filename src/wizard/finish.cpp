@@ -23,14 +23,17 @@ void TInstallEngine::LaunchStep() {
     const bool chained = upper.find("SETUP.") != std::string::npos || upper.find("INSTALL.") != std::string::npos;
     if (choices_.radioButton1Checked || chained) {
         // An empty program name would open the working directory itself: nothing to start.
-        if (!common::NamePart(launch).empty())
+        if (!common::NamePart(launch).empty()) {
+            state_.Log.Write("Launching " + launch + (chained ? " (a chained setup program, not waited for)" : ""));
             LaunchFile(platform_, common::NamePart(launch), "", common::DirPart(launch), kShowCommand);
+        }
     }
     platform_.ProcessMessages();
 }
 
 void TInstallEngine::ReportNotInstalled() {
     if (notInstalled_.empty()) return;
+    state_.Log.Write("Files not installed: " + std::to_string(notInstalled_.size()));
     std::string text = kNotInstalledMessage;
     for (const std::string& file : notInstalled_) text += "\r" + file;
     platform_.ShowMessage(text);

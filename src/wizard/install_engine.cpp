@@ -25,7 +25,8 @@ TInstallEngine::TInstallEngine(platform::Platform& platform, shell::LoadedScript
       state_(state),
       view_(view),
       shortcuts_(shortcuts),
-      choices_(std::move(choices)) {}
+      choices_(std::move(choices)),
+      journal_(platform) {}
 
 bool TInstallEngine::HasInstallDirEntry(const shell::LoadedScript& script) {
     for (const std::string& line : script.DirectoriesList) {
@@ -54,6 +55,7 @@ bool TInstallEngine::RunInstall() {
     // A script without a destination has nowhere to put the uninstall record: refuse it
     // before anything is changed.
     if (!HasInstallDirEntry(script_)) {
+        state_.Log.Write("ERROR: the script has no <INSTALLDIR> entry; nothing installed");
         platform_.ShowMessage(kNoInstallDirMessage);
         stopped_ = true;
         return false;
@@ -68,6 +70,8 @@ bool TInstallEngine::RunInstall() {
         view_.SetProgressRange(0, static_cast<int>(total));
         position_ = 0;
         view_.SetProgressPosition(0);
+        state_.Log.Write("Stage: installation into " + choices_.mainDir + " (" +
+                         (choices_.minChecked ? "workstation" : "full") + " install)");
         Status("Preparing Directory Structure");
         ResolveDirectories();
         activeFiles_ = choices_.minChecked ? &script_.WorkStationList : &script_.FilesList;
@@ -89,6 +93,7 @@ bool TInstallEngine::RunInstall() {
         ReportNotInstalled();
     } catch (const std::exception& e) {
         stopped_ = true;
+        state_.Log.Error(std::string("Installation stopped: ") + e.what(), platform_.LastError());
         platform_.ShowError(e.what());
         return false;
     }
@@ -139,10 +144,11 @@ void TInstallEngine::ResolveDirectories() {
         const std::string tag = Upper(SplitAtChar(path, '~'));
         if (path == line) path.clear();  // no "~": the entry has no path
         const std::string dir = ResolveTag(tag, path);
+        const bool existed = common::DirectoryExists(platform_, dir);
         if (tag == kInstallDirTag) {
             destinationDir_ = dir;
             try {
-                common::CreateDirPath(platform_, dir);
+                journal_.MakeDirPath(dir);
             } catch (const std::exception&) {
             }
             OpenUninstallRecord();
@@ -150,9 +156,15 @@ void TInstallEngine::ResolveDirectories() {
         dirTags_.push_back(tag);
         dirPaths_.push_back(dir);
         try {
-            common::CreateDirPath(platform_, dir);
+            journal_.MakeDirPath(dir);
+        } catch (const uninstall::EJournalError&) {
+            throw;  // a journal that cannot be written stops the run like the record itself
         } catch (const std::exception&) {
         }
+        if (common::DirectoryExists(platform_, dir))
+            state_.Log.Write("Directory " + tag + ": " + dir + (existed ? " (exists)" : " (created)"));
+        else
+            state_.Log.Error("Directory " + tag + ": " + dir + " could not be created", platform_.LastError());
         // <INSTALLDIR>APP\RUN.EXE becomes the program's full path. An empty tag would match
         // every program name, so it rewrites nothing.
         if (!tag.empty() && Upper(script_.LaunchProgram).find(tag) != std::string::npos) {
@@ -171,13 +183,38 @@ void TInstallEngine::OpenUninstallRecord() {
     if (!platform_.WriteProfileString("Program", &title, &script_.Header.text, file))
         throw common::EInOutError(common::Format("Unable to write to %s", file));
     recordOpen_ = true;
+    state_.Log.Write("Uninstall record: " + file);
     RecordKey("UNINS", destinationDir_ + "\\*.*");
     RecordKey("UNINS", destinationDir_ + "\\Setup\\*.*");
+    // The journal of this installation follows the record's own sections.
+    journal_.Open(file);
+    // The log goes on in the install directory too, where the uninstaller can add to it.
+    const std::string setupDir = destinationDir_ + "\\Setup";
+    journal_.MakeDirPath(setupDir);  // journaled, so that an undo removes it again
+    if (state_.Log.AddCopy(setupDir + "\\install.log"))
+        state_.Log.Write("Log copy: " + setupDir + "\\install.log");
+    else
+        state_.Log.Error("Unable to create the log copy " + setupDir + "\\install.log", platform_.LastError());
 }
 
 void TInstallEngine::CopySetupFiles() {
-    common::CopyFileInto(platform_, state_.TempDir + "\\install.exe", destinationDir_);
-    common::CopyFileInto(platform_, state_.TempDir + "\\install.cfg", destinationDir_);
+    for (const char* name : {"install.exe", "install.cfg"}) {
+        const std::string target = common::JoinPath(destinationDir_, name);
+        CopyOneFile(state_.TempDir + "\\" + name, destinationDir_, target);
+        LogInstalled(target, "");
+    }
+}
+
+// CopyFileInto with the file journaled before and after; its errors pass to the caller.
+void TInstallEngine::CopyOneFile(const std::string& source, const std::string& dir, const std::string& target) {
+    journal_.BeforeFile(target);
+    try {
+        common::CopyFileInto(platform_, source, dir);
+    } catch (...) {
+        journal_.AfterFile(target);
+        throw;
+    }
+    installedBytes_ += journal_.AfterFile(target);
 }
 
 bool TInstallEngine::NameUsedElsewhere(const std::string& name, size_t index) const {
@@ -188,6 +225,12 @@ bool TInstallEngine::NameUsedElsewhere(const std::string& name, size_t index) co
         if (Upper((*activeFiles_)[k]).find(upperName) != std::string::npos) return true;
     }
     return false;
+}
+
+void TInstallEngine::LogInstalled(const std::string& target, const std::string& note) {
+    uint64_t size = 0;
+    for (const platform::FindEntry& entry : platform_.FindFiles(target)) size = entry.size;
+    state_.Log.Write("Installed " + target + " (" + std::to_string(size) + " bytes" + note + ")");
 }
 
 void TInstallEngine::InstallFiles() {
@@ -207,18 +250,28 @@ void TInstallEngine::InstallFiles() {
             platform_.ProcessMessages();
             const std::string target = common::JoinPath(dirPaths_[i], name);
             bool copy = true;
-            if (mark == "X" && platform_.GetAttributes(target) != platform::kInvalidAttributes) {
-                const std::string question = kOverwriteQuestionStart + name + kOverwriteQuestionEnd;
-                copy = platform_.Ask(question, "Confirm", platform::BoxIcon::kQuestion, {"&Yes", "&No"}) == 0;
+            std::string overwrite;
+            if (platform_.GetAttributes(target) != platform::kInvalidAttributes) {
+                overwrite = ", replacing the existing file";
+                if (mark == "X") {
+                    const std::string question = kOverwriteQuestionStart + name + kOverwriteQuestionEnd;
+                    copy = platform_.Ask(question, "Confirm", platform::BoxIcon::kQuestion, {"&Yes", "&No"}) == 0;
+                    overwrite = copy ? ", overwrite answered Yes" : "";
+                    if (!copy) state_.Log.Write("Not installed: " + target + " exists, overwrite answered No");
+                }
             }
             if (copy) {
                 // A failed copy ends the sub-step before the delete: the temporary copy stays
                 // for a later directory of the same tag.
                 try {
-                    common::CopyFileInto(platform_, state_.TempDir + "\\" + name, dirPaths_[i]);
+                    CopyOneFile(state_.TempDir + "\\" + name, dirPaths_[i], target);
+                    LogInstalled(target, overwrite);
                     if (!NameUsedElsewhere(name, j)) platform_.DeleteFile(state_.TempDir + "\\" + name);
-                } catch (const std::exception&) {
+                } catch (const uninstall::EJournalError&) {
+                    throw;
+                } catch (const std::exception& e) {
                     // The run goes on; the file is named in the report at the end.
+                    state_.Log.Error("Not installed: " + target + ": " + e.what(), platform_.LastError());
                     notInstalled_.push_back(target);
                 }
                 platform_.ProcessMessages();

@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "shell/script.h"
 #include "shell/shell_state.h"
+#include "uninstall/journal.h"
 #include "wizard/shortcuts.h"
 #include "wizard/wizard_view.h"
 
@@ -67,6 +68,9 @@ public:
     bool InstallIncomplete() const { return !notInstalled_.empty() || stopped_; }
     // True when an error ended the run before its end.
     bool Stopped() const { return stopped_; }
+    // The uninstall record, once the run has opened its journal there ("" before): what a
+    // rollback undoes.
+    std::string JournalRecord() const { return journal_.IsOpen() ? journal_.Record() : std::string(); }
 
 private:
     void Status(const std::string& text);
@@ -88,6 +92,11 @@ private:
     void RegisterUninstaller();           // step 14
     void LaunchStep();                    // step 15 (finish.cpp)
     void ReportNotInstalled();
+    // Logs a file that has been installed at `target`, with its size.
+    void LogInstalled(const std::string& target, const std::string& note);
+    void CopyOneFile(const std::string& source, const std::string& dir, const std::string& target);
+    void SetRegistryString(platform::RegRoot root, const std::string& rootedKey, const std::string& name,
+                           const std::string& value);
 
     platform::Platform& platform_;
     shell::LoadedScript& script_;
@@ -106,6 +115,8 @@ private:
     int position_ = 0;
     std::vector<std::string> notInstalled_;
     bool stopped_ = false;
+    uninstall::TJournal journal_;
+    uint64_t installedBytes_ = 0;
 };
 
 // The directory a [Directories] entry resolves to: `tag` upper-cased, `path` the rest of the

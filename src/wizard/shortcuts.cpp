@@ -30,12 +30,19 @@ void TShortcuts::CreateShortcut() {
     link.iconIndex = 0;
     auto save = [&](const std::string& file) {
         link.linkFile = file;
-        if (!platform_.CreateShellLink(link))
-            throw EShortcutError(common::Format("Unable to save shortcut %s", file));
+        if (OnBeforeSave) OnBeforeSave(file);
+        const bool saved = platform_.CreateShellLink(link);
+        if (OnAfterSave) OnAfterSave(file);
+        if (!saved) throw EShortcutError(common::Format("Unable to save shortcut %s", file));
     };
     auto saveInFolder = [&](const std::string& base) {
         const std::string dir = base + "\\" + Folder + "\\";
-        if (!common::DirectoryExists(platform_, dir)) common::CreateDirPath(platform_, dir);
+        if (!common::DirectoryExists(platform_, dir)) {
+            if (OnMakeFolder)
+                OnMakeFolder(dir);
+            else
+                common::CreateDirPath(platform_, dir);
+        }
         save(dir + ProgramName + ".lnk");
     };
     if (FolderDesktop || FolderStartMenu) {
@@ -70,6 +77,14 @@ void TInstallEngine::CreateShortcuts() {
     const std::string& desktop = bases.desktop;
     const std::string& startMenu = bases.startMenu;
     const std::string& programs = bases.programs;
+    // Folders and .lnk files go through the journal while the step runs.
+    shortcuts_.OnMakeFolder = [this](const std::string& dir) { journal_.MakeDirPath(dir); };
+    shortcuts_.OnBeforeSave = [this](const std::string& file) { journal_.BeforeFile(file); };
+    shortcuts_.OnAfterSave = [this](const std::string& file) { journal_.AfterFile(file); };
+    struct Unhook {
+        TShortcuts& s;
+        ~Unhook() { s.OnMakeFolder = nullptr, s.OnBeforeSave = nullptr, s.OnAfterSave = nullptr; }
+    } unhook{shortcuts_};
     for (size_t i = 0; i < dirTags_.size(); ++i) {
         for (const std::string& line : script_.DesktopList) {
             std::string entry = line;
@@ -112,8 +127,14 @@ void TInstallEngine::CreateShortcuts() {
 
             try {
                 shortcuts_.CreateShortcut();
-            } catch (const std::exception&) {
+                state_.Log.Write("Shortcut \"" + caption + "\" to " + shortcuts_.RunProgram + " in folder \"" + folder +
+                                 "\"" + (shortcuts_.Desktop ? ", on the desktop" : "") +
+                                 (shortcuts_.StartMenu ? ", in the start menu" : ""));
+            } catch (const uninstall::EJournalError&) {
+                throw;  // an unrecorded shortcut would outlive its product
+            } catch (const std::exception& e) {
                 // A shortcut that cannot be saved does not stop the install.
+                state_.Log.Error("Shortcut \"" + caption + "\": " + e.what(), platform_.LastError());
             }
         }
     }

@@ -2,6 +2,7 @@
 // desktop and in the Start Menu, in the shell's folders for all users (GetShortcutFolders).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,13 @@ public:
     std::vector<std::string> FolderList;
     // File that holds the shortcut's icon (index 0).
     std::string IconFile;
+
+    // Events through which the install engine journals what the component makes: a missing
+    // folder directory (when assigned, it makes the directory instead of CreateDirPath), and
+    // each .lnk file before and after it is saved.
+    std::function<void(const std::string& dir)> OnMakeFolder;
+    std::function<void(const std::string& file)> OnBeforeSave;
+    std::function<void(const std::string& file)> OnAfterSave;
 
     // Empties FolderList and adds every entry of the Programs folder whose name
     // does not begin with "." and does not contain ".LNK" in any case. Takes nothing,

@@ -67,8 +67,9 @@ void TInstallEngine::WriteIniAndRegistry() {
             const std::string file =
                 target.find('\\') != std::string::npos ? target : windowsDir_ + "\\" + target;
             RecordKey("UNINS", file);
-            if (!platform_.WriteProfileString(section, &key, &value, file))
+            if (!journal_.WriteIni(file, section, key, value))
                 throw common::EInOutError(common::Format("Unable to write to %s", file));
+            state_.Log.Write("INI value " + file + " [" + section + "] " + key + "=" + value);
         } else {
             Step();
             WriteRegistryEntry(target, section, key, value);
@@ -94,13 +95,21 @@ void TInstallEngine::WriteRegistryEntry(const std::string& targetIn, const std::
     }
     // The target is opened (and made) under the current user first, whatever the root.
     const std::string userKey = RootedKeyPath(target);
-    if (!userKey.empty()) platform_.RegCreateKey(platform::RegRoot::kCurrentUser, userKey);
+    if (!userKey.empty()) journal_.RegCreateKey(platform::RegRoot::kCurrentUser, userKey);
 
     const std::string keyPath = RootedKeyPath(target + section);
-    if (!platform_.RegCreateKey(root, keyPath))
+    if (!journal_.RegCreateKey(root, keyPath))
         throw common::Exception(common::Format("Failed to create key %s", target + section));
-    if (!platform_.RegSetString(root, keyPath, key, value))
-        throw common::Exception(common::Format("Failed to set data for '%s'", key));
+    SetRegistryString(root, keyPath, key, value);
+}
+
+void TInstallEngine::SetRegistryString(platform::RegRoot root, const std::string& rootedKey, const std::string& name,
+                                       const std::string& value) {
+    if (!journal_.RegSetString(root, rootedKey, name, value))
+        throw common::Exception(common::Format("Failed to set data for '%s'", name));
+    state_.Log.Write(std::string("Registry value ") +
+                     (root == platform::RegRoot::kLocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
+                     rootedKey + " " + name + "=" + value);
 }
 
 void TInstallEngine::UpdateAutoexec() {
@@ -109,12 +118,20 @@ void TInstallEngine::UpdateAutoexec() {
     const std::string backup = state_.SystemRoot + "autoexec.zuv";
     if (!ReadTextLines(platform_, batch, autoexec_))
         throw common::EInOutError(common::Format("Cannot open file %s", batch));
-    if (!WriteTextLines(platform_, backup, autoexec_))
-        throw common::EInOutError(common::Format("Cannot create file %s", backup));
+    journal_.BeforeFile(backup);
+    const bool backedUp = WriteTextLines(platform_, backup, autoexec_);
+    journal_.AfterFile(backup);
+    if (!backedUp) throw common::EInOutError(common::Format("Cannot create file %s", backup));
+    const size_t kept = autoexec_.size();
     BuildAutoexecBlock(autoexec_);
     Status("Updating Autoexec.bat file");
-    if (!WriteTextLines(platform_, batch, autoexec_))
-        throw common::EInOutError(common::Format("Cannot create file %s", batch));
+    // The journal keeps the exact lines appended, so that they alone can be taken out again.
+    journal_.BeforeBatch(batch, std::vector<std::string>(autoexec_.begin() + static_cast<long>(kept), autoexec_.end()));
+    const bool written = WriteTextLines(platform_, batch, autoexec_);
+    journal_.AfterBatch(batch);
+    if (!written) throw common::EInOutError(common::Format("Cannot create file %s", batch));
+    state_.Log.Write("AUTOEXEC.BAT saved as " + backup);
+    for (size_t k = kept; k < autoexec_.size(); ++k) state_.Log.Write("AUTOEXEC.BAT line added: " + autoexec_[k]);
 }
 
 void TInstallEngine::BuildAutoexecBlock(std::vector<std::string>& lines) {
@@ -139,17 +156,35 @@ void TInstallEngine::BuildAutoexecBlock(std::vector<std::string>& lines) {
 
 void TInstallEngine::RegisterUninstaller() {
     const std::string uninstaller = destinationDir_ + "\\uninstaller.exe";
-    if (!common::FileExists(platform_, uninstaller)) return;
+    if (!common::FileExists(platform_, uninstaller)) {
+        state_.Log.Write("No " + uninstaller + ": the uninstaller is not registered");
+        return;
+    }
     const std::string& title = script_.Header.text;
     const std::string keyPath = "\\Software\\Microsoft\\Windows\\currentversion\\uninstall\\" + title;
     const std::string rooted = RootedKeyPath(keyPath);
     const auto root = platform::RegRoot::kLocalMachine;
-    if (!platform_.RegCreateKey(root, rooted))
+    if (!journal_.RegCreateKey(root, rooted))
         throw common::Exception(common::Format("Failed to create key %s", keyPath));
-    if (!platform_.RegSetString(root, rooted, "DisplayName", title))
-        throw common::Exception(common::Format("Failed to set data for '%s'", "DisplayName"));
-    if (!platform_.RegSetString(root, rooted, "UninstallString", uninstaller + " " + title))
-        throw common::Exception(common::Format("Failed to set data for '%s'", "UninstallString"));
+    // The program path is quoted: unquoted, a path with blanks ("C:\Program Files\...") lets
+    // Windows try "C:\Program.exe" first.
+    const std::string quoted = "\"" + uninstaller + "\"";
+    SetRegistryString(root, rooted, "DisplayName", title);
+    SetRegistryString(root, rooted, "UninstallString", quoted + " " + title);
+    SetRegistryString(root, rooted, "QuietUninstallString", quoted + " /S");
+    // The installed program's icon when there is one, else the uninstaller's.
+    const std::string& program = script_.LaunchProgram;
+    SetRegistryString(root, rooted, "DisplayIcon",
+                      !program.empty() && common::FileExists(platform_, program) ? program : uninstaller);
+    SetRegistryString(root, rooted, "InstallLocation", destinationDir_);
+    const auto setDword = [&](const char* name, uint32_t value) {
+        if (!journal_.RegSetDword(root, rooted, name, value))
+            throw common::Exception(common::Format("Failed to set data for '%s'", name));
+    };
+    setDword("EstimatedSize", static_cast<uint32_t>((installedBytes_ + 1023) / 1024));
+    setDword("NoModify", 1);
+    setDword("NoRepair", 1);
+    state_.Log.Write("Uninstaller registered: HKEY_LOCAL_MACHINE\\" + rooted + " UninstallString=" + quoted + " " + title);
 }
 
 }  // namespace zuv::wizard

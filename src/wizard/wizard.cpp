@@ -2,6 +2,7 @@
 
 #include "common/routines.h"
 #include "common/disk_space.h"
+#include "uninstall/undo.h"
 #include "wizard/install_engine.h"
 #include "wizard/install_space.h"
 #include "wizard/text_lines.h"
@@ -35,6 +36,8 @@ const std::vector<std::string> kWelcomeText = {
     "",
     "",
 };
+
+const char* const kRollbackQuestion = "Setup could not finish. Undo the changes made so far?";
 
 const std::vector<std::string> kDestinationText = {
     "Setup will now install Software into the following directory",
@@ -207,6 +210,7 @@ void TZUV::FormShow() {
         SetMainDirText(state_.SystemRoot + "Program Files\\" + script_.InstallDir);
     else
         SetMainDirText(state_.SystemRoot + script_.InstallDir);
+    if (!state_.InstallDirSwitch.empty()) SetMainDirText(state_.InstallDirSwitch);
     view_.Repaint();
     platform_.ProcessMessages();
 }
@@ -286,9 +290,13 @@ void TZUV::acceptClick() {
     SetPageIndex(page_ + 1);
 }
 
-void TZUV::declineClick() { cancelClick(); }
+void TZUV::declineClick() {
+    state_.Log.Write("The user declined the licence");
+    cancelClick();
+}
 
 void TZUV::cancelClick() {
+    state_.Log.Write("Wizard cancelled on page " + std::to_string(page_));
     SetRadioChecked(Radio::kReboot, false);
     state_.Cancelled = true;
     CloseWizard();
@@ -355,6 +363,33 @@ void TZUV::installClick() {
     engineRunning_ = false;
     NotInstalled = engine.NotInstalled();
     InstallIncomplete = engine.InstallIncomplete();
+    if (!installFinished_ && engine.Stopped() && !engine.JournalRecord().empty()) OfferRollback(engine.JournalRecord());
+}
+
+// After the engine's error box: Yes undoes what this installation did (the uninstaller's own
+// undo, newest installation only) and ends the run as cancelled; No leaves everything as it
+// stands, the wizard open on its progress view.
+void TZUV::OfferRollback(const std::string& record) {
+    if (platform_.Ask(kRollbackQuestion, "ZUV - Setup", platform::BoxIcon::kQuestion, {"&Yes", "&No"}) != 0) return;
+    state_.Log.Write("Rollback of this installation");
+    state_.Log.DropCopies();  // the copy in the install directory goes with it
+    uninstall::TUndo undo(platform_, record);
+    undo.UndoNewest();
+    if (!undo.Kept().empty()) platform_.ShowMessage(uninstall::DescribeKept(undo.Kept()));
+    cancelClick();
+}
+
+void TZUV::SilentInstall() {
+    // The licence counts as accepted; the folders page's lists are built as the page would
+    // show them, every shortcut checked; the install type stays as FormShow preset it.
+    if (!script_.ProgramFolder.empty()) BuildFoldersPage();
+    // The product is not started after a silent install (a chained setup program still is).
+    if (RadioChecked(Radio::kRadioButton1)) SetRadioChecked(Radio::kRadioButton2, true);
+    state_.Log.Write("Silent choices: install directory " + mainDir_ + ", program folder \"" + createFolder_ +
+                     "\", " + (RadioChecked(Radio::kMin) ? "workstation" : "full") + " install, " +
+                     std::to_string(lists_[0].items.size()) + " desktop and " + std::to_string(lists_[1].items.size()) +
+                     " start-menu shortcuts, " + (RebootChecked() ? "restart wanted" : "no restart"));
+    installClick();
 }
 
 void TZUV::Notebook1PageChanged() {

@@ -32,6 +32,8 @@ extern const std::vector<std::string> kDestinationText;
 // The design captions of the install engine's status lines `source` and `Dest`.
 extern const char* const kSourceDesignCaption;
 extern const char* const kDestDesignCaption;
+// Asked after the install engine stopped on an error (Yes, the default, undoes what it did).
+extern const char* const kRollbackQuestion;
 
 class TZUV : public shell::WizardChoice {
 public:
@@ -46,6 +48,9 @@ public:
     void declineClick();
     void cancelClick();
     void installClick();
+    // A silent run's answers to every page: the defaults the pages show, the licence
+    // accepted, no launch of the product; then Install.
+    void SilentInstall();
     void Notebook1PageChanged();
     // Runs once when the window closes, whatever closed it.
     void FormClose();
@@ -139,6 +144,7 @@ private:
     void BuildFoldersPage();
     void ShowSpaceNeeded();
     void CloseWizard();
+    void OfferRollback(const std::string& record);
 
     platform::Platform& platform_;
     WizardView& view_;

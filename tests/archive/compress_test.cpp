@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <ctime>
 
 #include "archive/archive_writer.h"
@@ -409,13 +410,14 @@ TEST_F(CompressTest, UnhandledEntriesSkipExactlyTheirData) {
     }
 }
 
-TEST_F(CompressTest, NegativeLengthsEndTheArchive) {
+// A negative name length ends the archive; a stored size of 0 or less only means that no
+// stored bytes follow the name, and the next entry header comes right after it.
+TEST_F(CompressTest, NegativeNameLengthEndsTheArchiveNegativeStoredSizeHoldsNothing) {
     TArchiveWriter w;
     w.Add("first", Bytes("1"));
     w.Add("second", Bytes("2"));
-    std::vector<uint8_t> a = w.Bytes();
+    std::vector<uint8_t> negName = w.Bytes();
     size_t second = 21 + 25 + 5 + 1;
-    std::vector<uint8_t> negName = a;
     negName[second] = 0xFF;
     negName[second + 1] = 0xFF;
     TArchiveList list;
@@ -424,12 +426,33 @@ TEST_F(CompressTest, NegativeLengthsEndTheArchive) {
     EXPECT_EQ(list.size(), 1u);
     ExpandAll(negName);
     EXPECT_FALSE(fake.Exists("C:\\out\\second"));
-    std::vector<uint8_t> negSize = a;
-    negSize[second + 15] = 0x80;
-    list.clear();
-    MemoryStream s2(negSize);
-    compress.ListArchiveStream(s2, list);
-    EXPECT_EQ(list.size(), 1u);
+
+    for (int32_t stored : {0, -1, -5, INT32_MIN}) {
+        SCOPED_TRACE(stored);
+        TArchiveWriter n;
+        n.Add("first", Bytes("1"));
+        for (uint8_t method : {uint8_t(coNone), uint8_t(coLZH5), uint8_t(coLZH), uint8_t(coRLE)}) {
+            EntryHeader h;  // nothing stored and nothing expanded
+            h.CompressedSize = stored;
+            h.Method = method;
+            n.AddRaw(h, "empty" + std::to_string(method), {});
+        }
+        n.Add("last", Bytes("last one"));
+        const std::vector<uint8_t> a = n.Bytes();
+        list.clear();
+        MemoryStream listed(a);
+        compress.ListArchiveStream(listed, list);
+        ASSERT_EQ(list.size(), 6u);
+        EXPECT_EQ(list[1].Info.CompressedSize, stored);
+        EXPECT_EQ(list[5].Name, "last");
+        ExpandAll(a);
+        EXPECT_TRUE(fake.Exists("C:\\out\\empty0"));
+        EXPECT_TRUE(fake.Exists("C:\\out\\empty1"));
+        EXPECT_EQ(fake.GetFile("C:\\out\\empty4"), "");
+        EXPECT_EQ(fake.GetFile("C:\\out\\last"), "last one");
+        MemoryStream tested(a);
+        EXPECT_EQ(compress.TestArchiveStream(tested), 6);
+    }
 }
 
 TEST_F(CompressTest, TruncatedAndHugeEntriesDoNotOverrun) {

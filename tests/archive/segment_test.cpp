@@ -252,6 +252,10 @@ TEST_F(SegmentTest, WrongSegmentNumberPromptsAndRetries) {
     fake.answers = {1};
     EXPECT_EQ(RunError(), "(TSegCompress) Operation aborted by user");
     EXPECT_TRUE(seg.SegAbort);
+    // So does closing the question without an answer.
+    fake.answers = {platform::kBoxClosed};
+    EXPECT_EQ(RunError(), "(TSegCompress) Operation aborted by user");
+    EXPECT_EQ(fake.answers.size(), 0u);
 }
 
 TEST_F(SegmentTest, ForeignFileFailsWithoutPrompt) {
@@ -459,6 +463,81 @@ TEST_F(SegmentTest, CatalogueEntriesStayInTheTemporaryDirectory) {
     EXPECT_FALSE(fake.Exists("C:\\escaped.txt"));
     EXPECT_FALSE(fake.Exists("C:\\rooted.txt"));
     EXPECT_EQ(TempFiles(), 0u);
+}
+
+// A set of one archive (no data) whose catalogue archive is `catArchive`, read in records
+// of `recordLength` bytes.
+std::vector<uint8_t> SetWithCatalogueArchive(const std::vector<uint8_t>& catArchive, int32_t recordLength) {
+    std::vector<uint8_t> span = SetHeaderRecord(1);
+    const std::string templ = "C:\\t\\*.*";
+    auto entry = CatalogueEntryRecord(uint16_t(templ.size()), 0, recordLength, int32_t(catArchive.size()));
+    span.insert(span.end(), entry.begin(), entry.end());
+    span.insert(span.end(), templ.begin(), templ.end());
+    span.insert(span.end(), catArchive.begin(), catArchive.end());
+    auto rec = ArchiveRecord(0, 0);
+    span.insert(span.end(), rec.begin(), rec.end());
+    return span;
+}
+
+// The catalogue is the first file of its archive: a later entry flattened onto the same
+// name in the temporary directory does not replace it.
+TEST_F(SegmentTest, LaterCatalogueEntryNeverReplacesTheCatalogue) {
+    for (const char* later : {"sub\\SEGCAT.$$$", "SEGCAT.$$$", "\\x\\segcat.$$$"}) {
+        SCOPED_TRACE(later);
+        TArchiveWriter cat;
+        cat.Add("SEGCAT.$$$", CatalogueFile({"A.EXE", "B.DLL"}, 8));
+        cat.Add(later, CatalogueFile({"EVIL.EXE"}, 8));
+        Put(SplitAtSizes(SetWithCatalogueArchive(cat.Bytes(), 8), {}));
+        std::vector<std::string> lines;
+        seg.OnSegBeforeExpand = [&](TSegArcList& list) { lines = list.at(0).Files; };
+        seg.ExpandSet();
+        EXPECT_EQ(lines, (std::vector<std::string>{"A.EXE", "B.DLL"}));
+        EXPECT_EQ(TempFiles(), 0u);
+    }
+}
+
+// A catalogue lists the stored names of one archive, a record each. One whose records or
+// bytes no genuine set reaches (the bounds are 2^20 records and 64 MB) ends the run with a
+// reader error before it is expanded, and nothing is left behind.
+TEST_F(SegmentTest, OversizedCataloguesAreRefusedBeforeTheyAreExpanded) {
+    // An -lh5- entry with no stored bytes expands to zeros for as long as it is asked to:
+    // the exhausted input reads as zero bits, which make single-symbol blocks of byte 0.
+    auto zeros = [](int32_t expandedSize) {
+        TArchiveWriter cat(coLZH5);
+        EntryHeader h;
+        h.ExpandedSize = expandedSize;
+        h.Method = coLZH5;
+        cat.AddRaw(h, "SEGCAT.$$$", {});
+        return cat.Bytes();
+    };
+    struct Case {
+        int32_t expanded;
+        int32_t recordLength;
+        bool refused;
+    };
+    const Case cases[] = {
+        {10 * 1000 * 1000, 1, true},    // ten million empty lines
+        {0x7FFFFFFF, 1, true},
+        {0x7FFFFFFF, 8191, true},
+        {(64 << 20) + 1, 8191, true},   // few records, but more bytes than any catalogue
+        {(1 << 20) + 1, 1, true},
+        {1 << 20, 1, false},            // the most records a catalogue may have
+        {(64 << 20) - 8191, 8191, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.expanded) + " bytes in records of " + std::to_string(c.recordLength));
+        Put(SplitAtSizes(SetWithCatalogueArchive(zeros(c.expanded), c.recordLength), {}));
+        size_t lines = 0;
+        seg.OnSegBeforeExpand = [&](TSegArcList& list) { lines = list.at(0).Files.size(); };
+        if (c.refused) {
+            EXPECT_EQ(RunError(), "(TSegCompress) Catalogue of C:\\t\\*.* too large: " + std::to_string(c.expanded) +
+                                      " bytes in records of " + std::to_string(c.recordLength));
+        } else {
+            EXPECT_EQ(RunError(), "(no exception)");
+            EXPECT_EQ(lines, size_t((int64_t(c.expanded) + c.recordLength - 1) / c.recordLength));
+        }
+        EXPECT_EQ(TempFiles(), 0u);
+    }
 }
 
 TEST_F(SegmentTest, LargeArchiveCutAtOddPlacesExpandsWhole) {

@@ -85,7 +85,7 @@ TEST_F(ToolTest, HelpVersionAndUsageErrors) {
     EXPECT_EQ(Zuv(""), 2);
     EXPECT_EQ(Zuv("frobnicate"), 2);
     EXPECT_EQ(Zuv("list"), 2);
-    EXPECT_EQ(Zuv("extract a b"), 2);
+    EXPECT_EQ(Zuv("extract a --frobnicate"), 2);
     EXPECT_EQ(Zuv("test x --key zz"), 2);
     EXPECT_EQ(Zuv("pack in"), 2);
     EXPECT_EQ(Zuv("pack -o set --method zip in"), 2);
@@ -142,7 +142,9 @@ TEST_F(ToolTest, DamageIsFoundByTest) {
     seg[seg.size() / 2] ^= 0x55;
     Write(dir / "set" / "disk.002", seg);
     EXPECT_EQ(Zuv("test set"), 1);
-    EXPECT_EQ(err, "zuv: Bad checksum during expansion -- data may be invalid\n");
+    // The damaged entry is named with its archive and where it starts in it.
+    EXPECT_EQ(err, "zuv: damaged entry \"setup.txt\" (archive 1, *.*, entry at offset 21): Bad checksum during "
+                   "expansion -- data may be invalid\n");
 }
 
 // Without a terminal a missing or wrong segment ends the run, and the message names the
@@ -188,8 +190,32 @@ TEST_F(ToolTest, ContainerArchivesDirectly) {
     EXPECT_EQ(Slurp(dir / "x" / "dir" / "inner.txt"), "inner");
     EXPECT_EQ(Slurp(dir / "x" / "top.txt"), "top");
     Write(dir / "junk.arc", "this is not an archive at all, not at all");
+    // The reader's message, with the file it is about; a file too short for a header as well.
     EXPECT_EQ(Zuv("test junk.arc"), 1);
-    EXPECT_EQ(err, "zuv: Can't recognize compressed file header\n");
+    EXPECT_EQ(err, "zuv: \"junk.arc\": Can't recognize compressed file header (it is neither a segment of a set nor an "
+                   "archive)\n");
+    Write(dir / "tiny.arc", "hi\n");
+    EXPECT_EQ(Zuv("list tiny.arc"), 1);
+    EXPECT_EQ(out, "");
+}
+
+// An entry whose stored size is negative holds no stored bytes; the entries after it are
+// listed, tested and extracted like any other.
+TEST_F(ToolTest, NegativeStoredSizeHoldsNothing) {
+    TArchiveWriter w(coNone);
+    w.Add("a.txt", Bytes("first"));
+    EntryHeader empty;
+    empty.CompressedSize = -7;
+    w.AddRaw(empty, "nothing.txt", {});
+    w.Add("b.txt", Bytes("second"));
+    Write(dir / "odd.arc", w.Bytes());
+    ASSERT_EQ(Zuv("list odd.arc"), 0) << err;
+    EXPECT_NE(out.find("         0          0  NON"), std::string::npos) << out;
+    EXPECT_NE(out.find("  b.txt\n"), std::string::npos) << out;
+    ASSERT_EQ(Zuv("test odd.arc"), 0) << err;
+    EXPECT_NE(out.find("3 files tested, all sound"), std::string::npos) << out;
+    ASSERT_EQ(Zuv("extract odd.arc -d x"), 0) << err;
+    EXPECT_EQ(Slurp(dir / "x" / "b.txt"), "second");
 }
 
 TEST_F(ToolTest, NamesOutsideTheFolderAreRefused) {
@@ -227,7 +253,7 @@ TEST_F(ToolTest, BaseNameComesFromTheSegmentFile) {
     ASSERT_EQ(Zuv("extract set/data.001 -d out"), 0) << err;
     EXPECT_EQ(Slurp(dir / "out" / "setup.txt"), Slurp(dir / "in" / "setup.txt"));
     EXPECT_EQ(Zuv("list set"), 1);  // a folder is read as disk.001, disk.002, ...
-    EXPECT_EQ(err, "zuv: no disk.001 in set\n");
+    EXPECT_EQ(err, "zuv: no disk.001 in \"set\"\n");
 }
 
 // The set `zuv pack` makes is read the way the setup program reads it: base name "disk",

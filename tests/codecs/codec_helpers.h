@@ -125,4 +125,40 @@ inline std::string TempDir(const std::string& tag) {
     return dir;
 }
 
+// Packs bit fields most significant bit first.
+class BitWriter {
+public:
+    BitWriter& Put(int n, uint32_t v) {
+        for (int i = n - 1; i >= 0; --i) {
+            acc_ = uint8_t(acc_ << 1 | ((v >> i) & 1));
+            if (++count_ == 8) {
+                bytes_.push_back(acc_);
+                count_ = 0;
+                acc_ = 0;
+            }
+        }
+        return *this;
+    }
+    // A code length in the short-code format: 0..6 in 3 bits, 7+ as ones and a zero.
+    BitWriter& Len(int k) {
+        if (k <= 6) return Put(3, uint32_t(k));
+        return Put(k - 3, (1u << (k - 3)) - 2);
+    }
+    Bytes Done() {
+        Bytes b = bytes_;
+        if (count_) b.push_back(uint8_t(acc_ << (8 - count_)));
+        return b;
+    }
+
+private:
+    Bytes bytes_;
+    uint8_t acc_ = 0;
+    int count_ = 0;
+};
+
+// A block whose three codes are all in single-symbol form.
+inline BitWriter& SingleBlock(BitWriter& w, uint32_t size, uint32_t symbol, uint32_t distanceClass) {
+    return w.Put(16, size).Put(5, 0).Put(5, 0).Put(9, 0).Put(9, symbol).Put(4, 0).Put(4, distanceClass);
+}
+
 }  // namespace zuv::codecs::testing

@@ -4,6 +4,7 @@
 // bytes in the destination at every progress call.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -99,6 +100,27 @@ void ExpectSame(const Case& c, const Decoder& fast, const Decoder& reference, co
     EXPECT_EQ(a.progress, b.progress);
 }
 
+// One frequent byte among rare ones, and matches mostly at one distance with rare far ones:
+// the rare symbols get codes longer than the decoders' direct tables (12 bits for literals
+// and lengths, 8 for distances), which the fast loops must follow into the trees.
+Bytes Skewed(size_t size, uint32_t seed) {
+    Bytes out;
+    uint32_t s = seed;
+    while (out.size() < size) {
+        s = s * 1103515245u + 12345u;
+        const unsigned r = (s >> 16) % 1000;
+        if (r < 850 || out.size() < 300) {
+            out.push_back(r < 700 ? 'e' : uint8_t(s >> 8));
+        } else {
+            const size_t back = r < 990 ? 300 : 1 + (s >> 3) % std::min<size_t>(out.size(), 8000);
+            const size_t length = 3 + (r < 990 ? 5 : (s >> 5) % 250);
+            for (size_t k = 0; k < length; ++k) out.push_back(out[out.size() - back]);
+        }
+    }
+    out.resize(size);
+    return out;
+}
+
 std::vector<Bytes> Samples() {
     Bytes mixed = Prose(90000, 3);
     Bytes noise = Random(30000, 4);
@@ -107,7 +129,8 @@ std::vector<Bytes> Samples() {
     mixed.insert(mixed.end(), runs.begin(), runs.end());
     Bytes records = Records(50000);
     mixed.insert(mixed.end(), records.begin(), records.end());
-    return {Text("a"), Text("abcabcabcabcabcabc"), Prose(8192, 5), Random(20000, 6), Runs(40000), mixed};
+    return {Text("a"), Text("abcabcabcabcabcabc"), Prose(8192, 5), Random(20000, 6), Runs(40000), mixed,
+            Skewed(120000, 7)};
 }
 
 // Every kind of stream that a set may hand the decoders, for one method.
@@ -155,6 +178,30 @@ void CheckMethod(uint8_t method, const Decoder& fast, const Decoder& reference) 
 
 TEST(DecoderEquivalence, Lzh5MatchesTheByteAtATimeDecoder) {
     CheckMethod(coLZH5, ExpandLZH5, ReferenceExpandLZH5);
+}
+
+// The compressor never sends a block size field of 0 (65536 symbols), so such blocks are
+// made by hand: a single-symbol block of 65536 'A' bit-joined in front of a packed stream,
+// and a packed stream whose first block claims 65536 symbols with its real codes.
+TEST(DecoderEquivalence, Lzh5BlocksOf65536Symbols) {
+    for (const Bytes& data : Samples()) {
+        CodecHost roomy;
+        roomy.CompressionMargin = -int32_t(data.size()) - 1000;
+        const Bytes packed = Compress(data, coLZH5, roomy).output;
+        const int32_t n = int32_t(data.size());
+        const std::string tag = std::to_string(data.size()) + " bytes";
+        BitWriter w;
+        SingleBlock(w, 0, 'A', 0);
+        for (uint8_t b : packed) w.Put(8, b);
+        const Bytes joined = w.Done();
+        const int32_t j = int32_t(joined.size());
+        ExpectSame({joined, j, n + 65536}, ExpandLZH5, ReferenceExpandLZH5, tag + ", behind a size-0 block");
+        ExpectSame({joined, j / 2, n + 65536}, ExpandLZH5, ReferenceExpandLZH5, tag + ", behind one, cut");
+        Bytes claimed = packed;
+        claimed[0] = claimed[1] = 0;
+        ExpectSame({claimed, int32_t(claimed.size()), n + 70000}, ExpandLZH5, ReferenceExpandLZH5,
+                   tag + ", first block claims 65536");
+    }
 }
 
 TEST(DecoderEquivalence, LzhMatchesTheByteAtATimeDecoder) {

@@ -2,46 +2,12 @@
 // decode tables that must be refused.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "codec_helpers.h"
 
 namespace zuv::codecs::testing {
 namespace {
-
-// Packs bit fields most significant bit first.
-class BitWriter {
-public:
-    BitWriter& Put(int n, uint32_t v) {
-        for (int i = n - 1; i >= 0; --i) {
-            acc_ = uint8_t(acc_ << 1 | ((v >> i) & 1));
-            if (++count_ == 8) {
-                bytes_.push_back(acc_);
-                count_ = 0;
-                acc_ = 0;
-            }
-        }
-        return *this;
-    }
-    // A code length in the short-code format: 0..6 in 3 bits, 7+ as ones and a zero.
-    BitWriter& Len(int k) {
-        if (k <= 6) return Put(3, uint32_t(k));
-        return Put(k - 3, (1u << (k - 3)) - 2);
-    }
-    Bytes Done() {
-        Bytes b = bytes_;
-        if (count_) b.push_back(uint8_t(acc_ << (8 - count_)));
-        return b;
-    }
-
-private:
-    Bytes bytes_;
-    uint8_t acc_ = 0;
-    int count_ = 0;
-};
-
-// A block whose three codes are all in single-symbol form.
-BitWriter& SingleBlock(BitWriter& w, uint32_t size, uint32_t symbol, uint32_t distanceClass) {
-    return w.Put(16, size).Put(5, 0).Put(5, 0).Put(9, 0).Put(9, symbol).Put(4, 0).Put(4, distanceClass);
-}
 
 TEST(Lzh5Stream, SingleSymbolBlockCostsNoBitsPerSymbol) {
     BitWriter w;
@@ -52,15 +18,73 @@ TEST(Lzh5Stream, SingleSymbolBlockCostsNoBitsPerSymbol) {
     EXPECT_EQ(r.checksum, 1000u * 'Z');
 }
 
+// A block header whose literal/length code has two 1-bit symbols, 'x' ("0") and 257 ("1"),
+// sent through a code-length code, with distance class 3 as its single distance symbol.
+BitWriter& TwoSymbolBlock(BitWriter& w, uint32_t size) {
+    w.Put(16, size);
+    // Code-length code: 4 lengths [2, 0, 2, 1]; after the third a 2-bit zero-run field of 0.
+    // Canonical: symbol 3 (length 1) "0", symbol 0 "10", symbol 2 (long zero run) "11".
+    w.Put(5, 4).Len(2).Len(0).Len(2).Put(2, 0).Len(1);
+    w.Put(9, 258);
+    w.Put(2, 3).Put(9, 120 - 20);        // 120 zeros
+    w.Put(1, 0);                         // length 1 for 'x'
+    w.Put(2, 3).Put(9, 257 - 121 - 20);  // zeros for 121..256
+    w.Put(1, 0);                         // length 1 for 257
+    return w.Put(4, 0).Put(4, 3);
+}
+
+// A block size field of 0 stands for 65536 symbols, whether the stream is so short that
+// every symbol is decoded bit by bit or long enough for the decoder's fast loop.
 TEST(Lzh5Stream, BlockSizeZeroHolds65536Symbols) {
-    BitWriter w;
-    SingleBlock(w, 0, 'A', 0);
-    // After 65536 symbols the next header comes from the exhausted input (all zero bits):
-    // single-symbol codes naming symbol 0, the byte 0x00.
-    CodecResult r = Expand(w.Done(), coLZH5, 65540);
-    ASSERT_EQ(r.output.size(), 65540u);
-    EXPECT_EQ(std::count(r.output.begin(), r.output.begin() + 65536, 'A'), 65536);
-    EXPECT_EQ(Bytes(r.output.begin() + 65536, r.output.end()), Bytes(4, 0));
+    struct Case {
+        const char* what;
+        std::function<void(BitWriter&)> build;
+        Bytes expect;
+    };
+    auto concat = [](std::initializer_list<Bytes> parts) {
+        Bytes out;
+        for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+        return out;
+    };
+    const Case cases[] = {
+        // After the 65536 symbols the next header comes from the exhausted input (all zero
+        // bits): single-symbol codes naming symbol 0, the byte 0x00.
+        {"alone, a 7-byte stream",
+         [](BitWriter& w) { SingleBlock(w, 0, 'A', 0); },
+         concat({Bytes(65536, 'A'), Bytes(4, 0)})},
+        {"before blocks of 10 and 1000, padded",
+         [](BitWriter& w) {
+             SingleBlock(w, 0, 'A', 0);
+             SingleBlock(w, 10, 'B', 0);
+             SingleBlock(w, 1000, 'C', 0);
+             w.Put(32, 0).Put(32, 0);
+             for (int i = 0; i < 64; ++i) w.Put(8, 0x5A);
+         },
+         concat({Bytes(65536, 'A'), Bytes(10, 'B'), Bytes(1000, 'C')})},
+        {"with a code of 1-bit symbols, then a block of 5",
+         [](BitWriter& w) {
+             TwoSymbolBlock(w, 0);
+             for (int i = 0; i < 65536 / 32; ++i) w.Put(32, 0);  // 65536 times 'x'
+             SingleBlock(w, 5, 'D', 0);
+             for (int i = 0; i < 64; ++i) w.Put(8, 0);
+         },
+         concat({Bytes(65536, 'x'), Bytes(5, 'D')})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BitWriter w;
+        c.build(w);
+        CodecResult r;
+        try {
+            r = Expand(w.Done(), coLZH5, int32_t(c.expect.size()));
+        } catch (const common::Exception& e) {
+            ADD_FAILURE() << e.what();
+            continue;
+        }
+        EXPECT_EQ(r.output.size(), c.expect.size());
+        EXPECT_TRUE(r.output == c.expect);
+        EXPECT_EQ(r.checksum, Sum(c.expect));
+    }
 }
 
 TEST(Lzh5Stream, MatchesBeforeTheStartCopySpacesAndRunPastTheSize) {

@@ -7,7 +7,6 @@ set_dir=$(mktemp -d)
 cp examples/install.cfg "$win/install.exe" "$set_dir/"
 (cd "$set_dir" && "$WINE" install.exe >/dev/null 2>&1 &)
 drive wait "ZUV 32Bit Installer" 60 || fail "the background window did not appear"
-sleep 3
 shot background
 read -r r g b < <(pixel background 900 5)
 [ "$b" -gt 200 ] && [ "$r" -lt 40 ] && [ "$g" -lt 40 ] || fail "top of the gradient is $r $g $b, not blue"

@@ -14,9 +14,10 @@ start_setup "$disk1"
 for n in $(seq 2 $((count + 1))); do
   seg=$(printf 'disk.%03d' "$n")
   [ -f "$all/$seg" ] || break
-  expect_message "Please Insert Disk #$n into Floppy Drive." 120
+  await_message "Please Insert Disk #$n into Floppy Drive." 120
   if [ "$n" -eq 2 ]; then
     # Let the second prompt go by too: the reader asks its own question next, and OK retries.
+    expect_message "Please Insert Disk #$n into Floppy Drive." 5
     expect_message "Please Insert Disk #$n into Floppy Drive." 30
     drive wait "Error" 30 >/dev/null || fail "no question from the reader after two prompts"
     drive texts "Error" | grep -q "Unable to locate" || fail "the reader asks: $(drive texts Error)"
@@ -24,7 +25,9 @@ for n in $(seq 2 $((count + 1))); do
     mv "$all/$seg" "$disk1/"
     drive click "Error" "OK" || fail "cannot retry"
   else
+    # The disk goes in before OK, as a user does it: the reader looks again as soon as OK is pressed.
     mv "$all/$seg" "$disk1/"
+    expect_message "Please Insert Disk #$n into Floppy Drive." 5
   fi
 done
 drive wait "ZUV32 - Setup" 120 || fail "the wizard did not appear after the last disk"

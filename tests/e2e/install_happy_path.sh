@@ -10,7 +10,7 @@ set_dir=${1:-}
 if [ -z "$set_dir" ]; then
   set_dir=$(mktemp -d)
   build/native/zuv pack -o "$set_dir" --segment-size 16384 --method lh5 \
-    "$win/examples/hello.exe" examples/product/*
+    "$win/examples/hello.exe" "$win/uninstaller.exe" examples/product/*
   cp "$win/install.exe" examples/install.cfg "$set_dir/"
 fi
 segments=$(ls "$set_dir"/disk.* | wc -l)
@@ -22,19 +22,19 @@ drive wait "ZUV 32Bit Installer" 60 || fail "the background did not appear"
 drive wait "Preparing ZUV Setup" 30 || fail "the preparation window did not appear"
 shot road-1-preparation
 drive wait "$W" 120 || fail "the wizard did not appear"
-sleep 1; shot road-2-welcome
-drive click "$W" "Next" || fail "no Next on the welcome page"
-sleep 1; shot road-3-licence
+shot road-2-welcome
+drive press "$W" "Next" || fail "no Next on the welcome page"
+shot road-3-licence
 drive texts "$W" | grep -q "Accept" || fail "the licence page is not shown"
-drive click "$W" "Accept" || fail "no Accept"
-sleep 1; shot road-4-destination
-drive click "$W" "Next" || fail "no Next on the destination page"
-sleep 1; shot road-5-folders
-drive click "$W" "Next" || fail "no Next on the folders page"
-sleep 1; shot road-6-ready
+drive press "$W" "Accept" || fail "no Accept"
+shot road-4-destination
+drive press "$W" "Next" || fail "no Next on the destination page"
+shot road-5-folders
+drive press "$W" "Next" || fail "no Next on the folders page"
+shot road-6-ready
 drive state "$W" "Launch Program after installed" | grep -q "^checked" || fail "launch is not preset"
-drive click "$W" "Install" || fail "no Install button"
-sleep 1; shot road-7-installing
+drive press "$W" "Install" || fail "no Install button"
+shot road-7-installing
 drive wait "ZUV Hello" 120 || fail "the installed program was not launched"
 shot road-8-launched
 drive texts "ZUV Hello" | grep -q "Hello from ZUV Setup!" || fail "the program did not read its INI greeting"
@@ -56,5 +56,7 @@ find "$programs" -iname "ZUV Hello.lnk" | grep -q . || fail "no shortcut in the 
 ! find "$c/windows" -iname "*.lnk" | grep -q . || fail "a shortcut below the Windows directory"
 "$WINE" reg query 'HKLM\Software\ZUV Example\Hello' /v Path | tr -d '\r' | grep -qi "hello.exe" || fail "registry value missing"
 grep -qi "hello.exe" "$app/uninstall.cfg" || fail "the uninstall record does not list hello.exe"
-[ ! -d "$c/windows/Temp/z" ] || fail "TempDir was not cleaned"
+left=$(left_in_tempdir) || fail "cannot look into TempDir"
+[ -z "$left" ] || fail "TempDir still holds $(echo "$left" | sed 's|.*/||' | tr '\n' ' ')"
+[ -z "$(find "$c/windows" -mindepth 2 -maxdepth 2 -ipath "$c/windows/temp/z")" ] || fail "TempDir was not removed"
 echo "happy path ok"

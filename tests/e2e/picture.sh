@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The script's picture on the background, checked on screenshots: the example's animated GIF at
 # its own size (96 x 96, panel 106 x 106), and a bitmap in the fixed 105 x 105 box (panel
-# 115 x 115), both 20 pixels from the left under the second title line.
+# 115 x 115), both 20 pixels from the left under the second title line. After each run TempDir
+# is empty, the picture too.
 source "$(dirname "$0")/lib.bash"
 wine_start
 
@@ -19,11 +20,14 @@ run_with() {  # run_with NAME PICTURE: a set whose script names PICTURE; screens
   sed "s/logo\.gif/$(basename "$picture")/g" "$root/examples/install.cfg" >"$dir/install.cfg"
   start_setup "$dir"
   drive wait "ZUV32 - Setup" 120 >/dev/null || fail "$name: the wizard did not appear"
-  sleep 1
   shot "picture-$name"
   drive click "ZUV32 - Setup" "Cancel" >/dev/null
   expect_message "Your installation was canceled!" 30
   drive gone "ZUV 32Bit Installer" 30 || fail "$name: the setup did not end"
+  # Shut-down empties TempDir: the picture shown on the background is no exception.
+  local left
+  left=$(left_in_tempdir) || fail "$name: cannot look into TempDir"
+  [ -z "$left" ] || fail "$name: TempDir still holds $(echo "$left" | sed 's|.*/||' | tr '\n' ' ')"
 }
 
 run_with gif "$root/examples/product/logo.gif"

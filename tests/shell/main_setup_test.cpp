@@ -187,6 +187,35 @@ TEST(IniReader, ReadingRules) {
     EXPECT_EQ(ini.ReadSection("Sec"), (std::vector<std::string>{"Key One", "single", "half", "long"}));
 }
 
+// Malformed lines read as the system's profile reader reads them.
+TEST(IniReader, MalformedLinesReadAsTheSystemReadsThem) {
+    using std::string_literals::operator""s;
+    const struct {
+        std::string text;
+        const char* section;
+        std::vector<std::string> keys;                            // the listing
+        std::vector<std::pair<const char*, const char*>> values;  // key, value read
+    } cases[] = {
+        // A header without "]" is no section: what follows stays in the section before,
+        // and a "[" line with "=" is an entry of it.
+        {"[A]\nk1=one\n[B\nk2=two\n[C=x\n", "A", {"k1", "k2", "[C"}, {{"k2", "two"}, {"[C", "x"}}},
+        {"[A]\n[B\nk2=two\n", "B", {}, {{"k2", "<default>"}}},
+        {"[A] junk\nk1=one\n[B]]\nk2=two\n", "B]", {"k2"}, {{"k2", "two"}}},
+        // An entry with an empty name ends the listing; its value can still be read.
+        {"[A]\nk1=one\n =nameless\nk2=two\n", "A", {"k1"}, {{"", "nameless"}, {"k2", "two"}}},
+        // A NUL byte ends a name or a value; the quotes are judged on what is left.
+        {"[A\0B]\nk1=ab\0cd\nk2=\"q\0\"\nk3=x \0 y\nk\0k=v\n"s, "a", {"k1", "k2", "k3", "k"},
+         {{"k1", "ab"}, {"k2", "\"q"}, {"k3", "x "}, {"k", "v"}}},
+        // A UTF-8 byte-order mark does not hide the first section.
+        {"\xEF\xBB\xBF[A]\r\nk1=one\r\n", "A", {"k1"}, {{"k1", "one"}}},
+    };
+    for (const auto& c : cases) {
+        common::IniFile ini(c.text);
+        EXPECT_EQ(ini.ReadSection(c.section), c.keys) << c.text;
+        for (const auto& [key, value] : c.values) EXPECT_EQ(ini.ReadString(c.section, key, "<default>"), value) << c.text;
+    }
+}
+
 TEST(IniReader, KeyListingStopsAtItsBuffer) {
     std::string text = "[L]\n";
     // 1000 names of 9 characters take 10 bytes each; 819 fit whole in 8190 bytes.
@@ -215,6 +244,7 @@ TEST_F(MainSetupTest, StagesRunOnceAndTheWizardOnlyWhenNotCancelled) {
 
 TEST_F(MainSetupTest, EndingRebootRestartsWithThePrivilege) {
     Start("");
+    setup.Timer1Timer();  // the stages ran and the wizard kept the preset restart
     setup.FormClose();
     ASSERT_EQ(fake.ShownTexts().size(), 1u);
     EXPECT_EQ(fake.shown[0].text, "Tolvane is about to RE-BOOT your PC\r\rPlease Remove any floppies from drive.\r\r"
@@ -227,6 +257,7 @@ TEST_F(MainSetupTest, EndingRebootRestartsWithThePrivilege) {
 
 TEST_F(MainSetupTest, EndingCancelledCompletedAndLaunched) {
     Start("[Setup - Main]\nHeader=\nShow Re-Boot=0\n");
+    setup.Timer1Timer();
     setup.State().Cancelled = true;
     setup.FormClose();
     EXPECT_EQ(fake.ShownTexts(), std::vector<std::string>{"Your installation was canceled!"});
@@ -249,6 +280,20 @@ TEST_F(MainSetupTest, EndingCancelledCompletedAndLaunched) {
     EXPECT_EQ(fake.shown[0].text.find("has be completed"), std::string::npos);
 }
 
+// Alt+F4 on the background during its one-second wait: no stage has run and the user chose
+// no ending, so the preset restart is not carried out and the setup ends as cancelled.
+TEST_F(MainSetupTest, ACloseBeforeTheWizardRanCountsAsACancellation) {
+    Start("");
+    ASSERT_TRUE(choice.checked[2]);
+    setup.FormClose();
+    EXPECT_EQ(fake.ShownTexts(), std::vector<std::string>{"Your installation was canceled!"});
+    EXPECT_TRUE(fake.exits.empty());
+    EXPECT_TRUE(fake.privileges.empty());
+    EXPECT_FALSE(choice.checked[2]);
+    EXPECT_TRUE(setup.State().Cancelled);
+    EXPECT_TRUE(stages.runs.empty());
+}
+
 TEST_F(MainSetupTest, ShutDownEmptiesTempDirAndTheParameterDirectory) {
     Start("");
     fake.PutFile("C:\\WINDOWS\\Temp\\z\\a.exe", "a");
@@ -262,3 +307,92 @@ TEST_F(MainSetupTest, ShutDownEmptiesTempDirAndTheParameterDirectory) {
 }
 
 }  // namespace
+
+// Every ending of an interactive run, with its exit code and what the user is told.
+struct EndingCase {
+    const char* name;
+    const char* switches;
+    std::function<void(shell::TMainSetup&, Choice&)> preparation, wizard;
+    int code;
+    size_t restarts;
+    const char* message;  // start of the closing message, "" for none
+};
+
+class InteractiveEndings : public MainSetupTest, public ::testing::WithParamInterface<EndingCase> {};
+
+TEST_P(InteractiveEndings, ExitWithTheirCode) {
+    const EndingCase& c = GetParam();
+    stages.duringPreparation = [&] {
+        if (c.preparation) c.preparation(setup, choice);
+    };
+    stages.duringWizard = [&] {
+        if (c.wizard) c.wizard(setup, choice);
+    };
+    fake.PutFile("C:\\SETUP\\install.cfg", "[Setup - Main]\r\nHeader=Prod\r\n");
+    fake.commandLine = std::string("install.exe C:\\SETUP ") + c.switches;
+    setup.FormShow();
+    setup.Timer1Timer();
+    setup.FormClose();
+    EXPECT_EQ(setup.ExitCode(), c.code);
+    EXPECT_EQ(fake.exits.size(), c.restarts);
+    const std::string message = c.message;
+    if (message.empty()) {
+        EXPECT_TRUE(fake.shown.empty());
+    } else {
+        ASSERT_EQ(fake.shown.size(), 1u);
+        EXPECT_EQ(fake.shown[0].text.compare(0, message.size(), message), 0) << fake.shown[0].text;
+    }
+    EXPECT_NE(setup.State().Log.Lines().back().find("exit code " + std::to_string(c.code)), std::string::npos);
+}
+
+void Finished(shell::TMainSetup& s, Choice&) { s.InstallFinished = true; }
+void FinishedReturn(shell::TMainSetup& s, Choice& c) {
+    s.InstallFinished = true;
+    c.SetChoiceChecked(EndChoice::kRadioButton2, true);
+}
+void CancelledInWizard(shell::TMainSetup& s, Choice& c) {
+    c.SetChoiceChecked(EndChoice::kReboot, false);
+    s.State().Cancelled = true;
+}
+void Aborted(shell::TMainSetup& s, Choice& c) { CancelledInWizard(s, c); }
+void PreparationFailed(shell::TMainSetup& s, Choice& c) {
+    CancelledInWizard(s, c);
+    s.State().Failed = true;
+}
+void Incomplete(shell::TMainSetup& s, Choice& c) {
+    FinishedReturn(s, c);
+    s.InstallIncomplete = true;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, InteractiveEndings,
+    ::testing::Values(EndingCase{"returned", "", nullptr, FinishedReturn, 0, 0, "Your installation of \rProd\rhas be"},
+                      EndingCase{"restarted", "", nullptr, Finished, 0, 1, "Tolvane is about to RE-BOOT"},
+                      EndingCase{"norestart", "/NORESTART", nullptr, Finished, 3010, 0,
+                                 "Your installation of \rProd\rhas be completed.\r\rWindows must be restarted"},
+                      EndingCase{"cancelled", "", nullptr, CancelledInWizard, 1602, 0, "Your installation was canceled!"},
+                      EndingCase{"aborted", "", Aborted, nullptr, 1602, 0, "Your installation was canceled!"},
+                      EndingCase{"preparation_failed", "", PreparationFailed, nullptr, 1603, 0,
+                                 "Your installation was canceled!"},
+                      EndingCase{"incomplete", "", nullptr, Incomplete, 1603, 0, "Your installation of \rProd\ris not"},
+                      EndingCase{"wizard_closed", "", nullptr, nullptr, 1603, 1, "Tolvane is about to RE-BOOT"}),
+    [](const ::testing::TestParamInfo<EndingCase>& info) { return std::string(info.param.name); });
+
+TEST_F(MainSetupTest, AFailedStartExitsWithFailure) {
+    fake.SetParams({"C:\\NOWHERE"});
+    setup.FormShow();
+    setup.FormClose();
+    EXPECT_EQ(setup.ExitCode(), 1603);
+}
+
+TEST_F(MainSetupTest, RelativeDirAndLogSwitchesAreTakenFromTheStartingDirectory) {
+    std::string error;
+    fake.PutFile("C:\\ADMIN\\keep", "");
+    ASSERT_TRUE(fake.SetCurrentDirectory("C:\\ADMIN", error));
+    fake.PutFile("C:\\SETUP\\install.cfg", "");
+    fake.commandLine = "install.exe C:\\SETUP /DIR=App\\ /LOG=run.log";
+    setup.FormShow();
+    EXPECT_EQ(setup.State().InstallDirSwitch, "C:\\ADMIN\\App");
+    EXPECT_EQ(setup.State().Log.Path(), "C:\\ADMIN\\run.log");
+    EXPECT_TRUE(fake.Exists("C:\\ADMIN\\run.log"));
+}

@@ -189,6 +189,32 @@ TEST_F(UnzipStageTest, AbortStopsTheDecoderAndCleansTempDir) {
     EXPECT_EQ(fake.shown.back().text, "Error Expanding Files!!");  // the cut file fails its checksum
 }
 
+// Only "&Abort" aborts; "&No" and closing the box (Escape, the close box) change nothing.
+TEST_F(UnzipStageTest, OnlyTheAbortButtonAborts) {
+    const struct {
+        int answer;
+        bool aborts;
+    } cases[] = {{0, false}, {platform::kBoxClosed, false}, {1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        platform::FakePlatform box;
+        RecordingUnzip window;
+        Choice wizard;
+        shell::ShellState shell;
+        shell.TempDir = "C:\\WINDOWS\\Temp\\z";
+        box.PutFile("C:\\WINDOWS\\Temp\\z\\kept.txt", "x");
+        shell::TUnzip stage{box, window, pictures, reader, shell, script, wizard};
+        stage.FormShow();
+        box.answers = {c.answer};
+        stage.FormClick();
+        EXPECT_EQ(shell.Cancelled, c.aborts);
+        EXPECT_EQ(wizard.reboot, !c.aborts);
+        EXPECT_EQ(box.Exists("C:\\WINDOWS\\Temp\\z\\kept.txt"), !c.aborts);
+        EXPECT_EQ(window.closes, c.aborts ? 1 : 0);
+        EXPECT_EQ(window.timer, !c.aborts);
+    }
+}
+
 TEST_F(UnzipStageTest, AbortBeforeTheNextDiskAsksForNoMoreDisks) {
     reader.segments = {1, 2};
     fake.answers = {1};

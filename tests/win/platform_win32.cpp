@@ -7,9 +7,11 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "common/ini_reader.h"
 #include "common/routines.h"
@@ -84,6 +86,43 @@ TEST(IniReaderAgreesWithWindows, OnTrickyFiles) {
     EXPECT_EQ(zuv::common::IniFile(big).ReadSection("L"), ProfileKeys(dir + "\\big.ini", "L"));
 }
 
+// Malformed scripts read as the system reads them: a header without "]" is no section, an
+// entry with an empty key ends the key listing, a NUL byte ends a value, and a UTF-8
+// byte-order mark before the first section is passed over.
+TEST(IniReaderAgreesWithWindows, OnMalformedFiles) {
+    using std::string_literals::operator""s;
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"open header", "[A]\r\nk1=one\r\n[B\r\nk2=two\r\n[C=x\r\nk3=three\r\n[B]\r\nk4=four\r\n"},
+        {"open header first", "[B\r\nk1=one\r\n[A]\r\nk2=two\r\n"},
+        {"empty key", "[A]\r\nk1=one\r\n=nameless\r\n  = blank\r\nk2=two\r\n[B]\r\n=first\r\nk3=three\r\n"},
+        {"nul in value", "[A]\r\nk1=ab\0cd\r\nk2=\"q\0\"\r\nk3=x \0 y\r\nk4=\0\r\nk\0k=v\r\nk5=five\r\n"s},
+        {"nul in header", "[A\0B]\r\nk1=one\r\n[C]\r\nk2=two\r\n"s},
+        {"byte-order mark", "\xEF\xBB\xBF[A]\r\nk1=one\r\n[B]\r\nk2=two\r\n"},
+        {"byte-order mark before an entry", "\xEF\xBB\xBFk0=zero\r\n[A]\r\nk1=one\r\n"},
+        {"no equals sign", "[A]\r\nalone\r\nk1=one\r\n;comment\r\n[B]\r\n"},
+        {"text after the bracket", "[A] junk\r\nk1=one\r\n[B]]\r\nk2=two\r\n[[C]\r\nk3=three\r\n"},
+    };
+    const char* sections[] = {"A", "B", " B\r", "B]", "C", "[C", "[B"};
+    const char* keys[] = {"k0", "k1", "k2", "k3", "k4", "k5", "", "k", "alone", "[C", "[B"};
+    std::string dir = TempDir();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string file = dir + "\\malformed.ini";
+        Write(file, c.text);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());  // no cached copy
+        zuv::common::IniFile ini(c.text);
+        for (const char* section : sections) {
+            EXPECT_EQ(ini.ReadSection(section), ProfileKeys(file, section)) << section;
+            for (const char* key : keys)
+                EXPECT_EQ(ini.ReadString(section, key, "<default>"), Profile(file, section, key))
+                    << "[" << section << "] " << key;
+        }
+    }
+}
+
 TEST(Win32Platform, RegistryProfileAndFiles) {
     Win32Platform p({});
     const std::string key = "Software\\ZUV Test\\Sub";
@@ -115,6 +154,143 @@ TEST(Win32Platform, RegistryProfileAndFiles) {
     EXPECT_TRUE(found);
     EXPECT_FALSE(p.ShortPath(dir + "\\data.bin").empty());
     EXPECT_EQ(zuv::common::GetShortName(p, dir + "\\nothing.txt"), dir + "\\nothing.txt");
+}
+
+// A user's hand on a question box: waits from another thread until the box shows the
+// buttons expected (it is dressed as it becomes active, so the captions settle a moment after
+// it appears; what it showed last is kept), then presses one of them or closes the box.
+enum class Act { kPress, kEscape, kCloseBox };
+
+std::vector<std::pair<std::string, HWND>> VisibleButtons(HWND box) {
+    std::vector<std::pair<LONG, HWND>> found;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        GetClassNameA(c, cls, sizeof cls);
+        if (_stricmp(cls, "Button") != 0 || !IsWindowVisible(c)) continue;
+        RECT r;
+        GetWindowRect(c, &r);
+        found.emplace_back(r.left, c);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::pair<std::string, HWND>> buttons;
+    for (const auto& f : found) {
+        char text[64] = {};
+        GetWindowTextA(f.second, text, sizeof text);
+        buttons.emplace_back(text, f.second);
+    }
+    return buttons;
+}
+
+struct Hand {
+    std::vector<std::string> seen;  // the visible buttons' captions, left to right
+    std::thread thread;
+    Hand(const char* caption, const std::vector<std::string>& expected, Act act, const std::string& button) {
+        thread = std::thread([this, caption, expected, act, button] {
+            HWND box = nullptr;
+            for (int i = 0; i < 200 && !(box = FindWindowA("#32770", caption)); ++i) Sleep(50);
+            if (!box) return;
+            std::vector<std::pair<std::string, HWND>> buttons;
+            for (int i = 0; i < 100; ++i, Sleep(50)) {
+                buttons = VisibleButtons(box);
+                seen.clear();
+                for (const auto& b : buttons) seen.push_back(b.first);
+                if (seen == expected && IsWindowEnabled(box)) break;
+            }
+            Sleep(100);
+            for (const auto& b : buttons)
+                if (act == Act::kPress && button == b.first) PostMessageA(b.second, BM_CLICK, 0, 0);
+            if (act == Act::kEscape) PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
+            if (act == Act::kCloseBox) PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+        });
+    }
+    // The buttons seen, once the hand has done its part.
+    const std::vector<std::string>& Seen() {
+        if (thread.joinable()) thread.join();
+        return seen;
+    }
+    ~Hand() {
+        if (thread.joinable()) thread.join();
+    }
+};
+
+// Each button answers with its own index; Escape and the close box press none of them, so
+// "&Abort" (the last button, where a plain OK/Cancel box would put its Cancel) is only ever
+// an answer when it was pressed.
+TEST(Win32Platform, QuestionBoxTellsAButtonFromAClose) {
+    const std::vector<std::string> abort{"&No", "&Abort"}, retry{"OK", "Cancel"}, ok{"OK"};
+    const struct {
+        const std::vector<std::string>* buttons;
+        Act act;
+        const char* button;
+        int answer;
+    } cases[] = {
+        {&abort, Act::kPress, "&No", 0},
+        {&abort, Act::kPress, "&Abort", 1},
+        {&abort, Act::kEscape, "", zuv::platform::kBoxClosed},
+        {&abort, Act::kCloseBox, "", zuv::platform::kBoxClosed},
+        {&retry, Act::kPress, "Cancel", 1},
+        {&retry, Act::kCloseBox, "", zuv::platform::kBoxClosed},
+        {&ok, Act::kPress, "OK", 0},
+        {&ok, Act::kEscape, "", zuv::platform::kBoxClosed},
+    };
+    Win32Platform p({});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.button) + " of " + std::to_string(c.buttons->size()) + " act " +
+                     std::to_string(int(c.act)));
+        Hand hand("Question test", *c.buttons, c.act, c.button);
+        const int answer = p.Ask("Go on?", "Question test", zuv::platform::BoxIcon::kWarning, *c.buttons);
+        EXPECT_EQ(answer, c.answer);
+        EXPECT_EQ(hand.Seen(), *c.buttons);  // the extra Cancel is never shown
+    }
+}
+
+// What the install journal reads back and the undo puts back: INI values and sections, registry
+// values of any type byte for byte, deleted values, and keys deleted only when empty.
+TEST(Win32Platform, ReadsBackAndUndoesProfileAndRegistryEntries) {
+    using zuv::platform::RegData;
+    using zuv::platform::RegRoot;
+    Win32Platform p({});
+    const std::string ini = TempDir() + "\\back.ini";
+    Write(ini, "[Main]\r\nMode=old\r\nEmpty=\r\n[Bare]\r\n");
+    std::string value = "?";
+    EXPECT_TRUE(p.ReadProfileString("main", "MODE", ini, value));
+    EXPECT_EQ(value, "old");
+    EXPECT_TRUE(p.ReadProfileString("Main", "Empty", ini, value));
+    EXPECT_EQ(value, "");
+    EXPECT_FALSE(p.ReadProfileString("Main", "Missing", ini, value));
+    EXPECT_FALSE(p.ReadProfileString("Main", "Mode", ini + ".none", value));
+    const std::string longValue(3000, 'x'), key = "Long";
+    ASSERT_TRUE(p.WriteProfileString("Main", &key, &longValue, ini));
+    EXPECT_TRUE(p.ReadProfileString("Main", "Long", ini, value));
+    EXPECT_EQ(value, longValue) << "a value longer than one buffer comes back whole";
+    EXPECT_TRUE(p.ProfileSectionExists("bare", ini)) << "an empty section exists";
+    EXPECT_FALSE(p.ProfileSectionExists("Other", ini));
+
+    const std::string k = "Software\\ZUV Test\\Undo\\Deep";
+    EXPECT_FALSE(p.RegKeyExists(RegRoot::kCurrentUser, "Software\\ZUV Test\\Undo"));
+    ASSERT_TRUE(p.RegCreateKey(RegRoot::kCurrentUser, k));
+    EXPECT_TRUE(p.RegKeyExists(RegRoot::kCurrentUser, "Software\\ZUV Test\\Undo"));
+    RegData multi;
+    multi.type = zuv::platform::kRegMultiSz;
+    multi.bytes = {'a', 0, 'b', 0, 0};
+    ASSERT_TRUE(p.RegSetValue(RegRoot::kCurrentUser, k, "Multi", multi));
+    ASSERT_TRUE(p.RegSetString(RegRoot::kCurrentUser, k, "", "default"));
+    RegData back;
+    ASSERT_TRUE(p.RegQueryValue(RegRoot::kCurrentUser, k, "Multi", back));
+    EXPECT_EQ(back, multi);
+    ASSERT_TRUE(p.RegQueryValue(RegRoot::kCurrentUser, k, "", back));
+    EXPECT_EQ(back.type, zuv::platform::kRegSz);
+    EXPECT_EQ(std::string(back.bytes.begin(), back.bytes.end()), std::string("default", 8));
+    EXPECT_FALSE(p.RegQueryValue(RegRoot::kCurrentUser, k, "None", back));
+
+    EXPECT_FALSE(p.RegDeleteEmptyKey(RegRoot::kCurrentUser, k)) << "it holds values";
+    EXPECT_TRUE(p.RegDeleteValue(RegRoot::kCurrentUser, k, "Multi"));
+    EXPECT_TRUE(p.RegDeleteValue(RegRoot::kCurrentUser, k, ""));
+    EXPECT_FALSE(p.RegDeleteValue(RegRoot::kCurrentUser, k, "Multi"));
+    EXPECT_FALSE(p.RegDeleteEmptyKey(RegRoot::kCurrentUser, "Software\\ZUV Test\\Undo")) << "it holds a key";
+    EXPECT_TRUE(p.RegDeleteEmptyKey(RegRoot::kCurrentUser, k));
+    EXPECT_TRUE(p.RegDeleteEmptyKey(RegRoot::kCurrentUser, "Software\\ZUV Test\\Undo"));
+    EXPECT_FALSE(p.RegKeyExists(RegRoot::kCurrentUser, k));
 }
 
 TEST(Win32Platform, ShellLinkIsSavedAndReadsBack) {

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "shell/background.h"
+#include "ui/application_window.h"
 #include "ui/background_window.h"
 #include "ui/fountain_fill.h"
 #include "ui/title_label.h"
@@ -275,6 +277,65 @@ TEST_F(UiBackgroundWindow, Timer1FiresAfterASecondAndCloseRunsFormCloseOnce) {
     MSG message;
     EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
         << "closing the main window ends the message loop";
+}
+
+struct TaskBarSearch {
+    DWORD thread;
+    std::vector<HWND> entries;
+};
+
+// The windows of this thread the task bar lists: visible, not tool windows, and either
+// unowned or marked as application windows.
+std::vector<HWND> TaskBarEntries() {
+    TaskBarSearch search{GetCurrentThreadId(), {}};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<TaskBarSearch*>(p);
+            const LONG_PTR ex = GetWindowLongPtrA(w, GWL_EXSTYLE);
+            if (GetWindowThreadProcessId(w, nullptr) == s->thread && IsWindowVisible(w) &&
+                !(ex & WS_EX_TOOLWINDOW) && ((ex & WS_EX_APPWINDOW) || !GetWindow(w, GW_OWNER)))
+                s->entries.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.entries;
+}
+
+// The task bar shows the program once, as the application title; the background's own
+// caption appears nowhere, and a close from the task bar closes the background properly.
+TEST_F(UiBackgroundWindow, TheTaskBarEntryIsTheApplicationTitle) {
+    ApplicationWindow application;
+    BackgroundWindow window;
+    int closes = 0;
+    BackgroundWindow::Events events;
+    events.formClose = [&closes] { ++closes; };
+    window.SetEvents(events);
+    ASSERT_TRUE(application.Create(GetModuleHandleA(nullptr)));
+    ASSERT_TRUE(window.Create(GetModuleHandleA(nullptr), application.Handle()));
+    application.SetMainWindow(window.Handle());
+    application.Show();
+    window.ShowMaximized();
+    test::PumpUntil([] { return false; }, 200);
+
+    const std::vector<HWND> entries = TaskBarEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    char title[64] = {};
+    GetWindowTextA(entries[0], title, sizeof title);
+    EXPECT_STREQ(title, "ZUV - Setup");
+    RECT rect{};
+    GetWindowRect(application.Handle(), &rect);
+    EXPECT_TRUE(IsRectEmpty(&rect)) << "the application's window is never seen";
+
+    // While a modal window stands in front (the background disabled) the close waits.
+    EnableWindow(window.Handle(), FALSE);
+    SendMessageA(application.Handle(), WM_CLOSE, 0, 0);
+    test::PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(closes, 0);
+    EnableWindow(window.Handle(), TRUE);
+    SendMessageA(application.Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(test::PumpUntil([&closes] { return closes > 0; }, 2000));
+    EXPECT_EQ(window.Handle(), nullptr);
+    EXPECT_NE(application.Handle(), nullptr);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // close with the state the shell reads afterwards.
 #include <gtest/gtest.h>
 
+#include "uninstall/product_fixture.h"
 #include "wizard/engine_fixture.h"
 #include "wizard/wizard.h"
 
@@ -130,6 +131,38 @@ TEST_F(WizardInstallTest, AfterAnEngineErrorTheCloseBoxEndsWithAnIncompleteInsta
     EXPECT_TRUE(wizard.InstallIncomplete);
     EXPECT_FALSE(state.Cancelled);
     EXPECT_TRUE(wizard.RebootChecked()) << "the shell acts on the choice as it stands";
+}
+
+// An INI step that fails (its file's directory is missing) after files, shortcuts and another
+// INI value were made: the error box first, then the question.
+TEST_F(WizardInstallTest, AfterAnEngineErrorYesUndoesEverythingAndEndsAsCancelled) {
+    platform.PutFile("C:\\WINDOWS\\EXISTING.INI", "[Main]\r\nMode=old\r\n");
+    script.IniSetupList = {"EXISTING.INI~Main~Mode~new", "C:\\NOWHERE\\X.INI~S~K~V"};
+    const uninstall::testing::Machine before = uninstall::testing::Snapshot(platform);
+    ToReady();
+    wizard.RadioClicked(Radio::kReboot);
+    platform.answers = {0};
+    wizard.installClick();
+    ASSERT_EQ(platform.shown.size(), 2u);
+    EXPECT_EQ(platform.shown[0].text, "Unable to write to C:\\NOWHERE\\X.INI");
+    EXPECT_EQ(platform.shown[1].text, "Setup could not finish. Undo the changes made so far?");
+    EXPECT_EQ(platform.shown[1].buttons, (std::vector<std::string>{"&Yes", "&No"})) << "Yes first, the default";
+    EXPECT_EQ(uninstall::testing::Differences(before, uninstall::testing::Snapshot(platform)), "");
+    EXPECT_TRUE(state.Cancelled);
+    EXPECT_FALSE(wizard.RebootChecked());
+    EXPECT_TRUE(wizard.Closed());
+}
+
+TEST_F(WizardInstallTest, AfterAnEngineErrorNoLeavesTheInstallationAsItStands) {
+    script.IniSetupList = {"C:\\NOWHERE\\X.INI~S~K~V"};
+    ToReady();
+    platform.answers = {1};
+    wizard.installClick();
+    EXPECT_EQ(Questions(), (std::vector<std::string>{"Setup could not finish. Undo the changes made so far?"}));
+    EXPECT_TRUE(platform.Exists("C:\\Program Files\\MyApp\\MYAPP.EXE"));
+    EXPECT_TRUE(platform.Exists("C:\\Program Files\\MyApp\\uninstall.cfg"));
+    EXPECT_FALSE(state.Cancelled);
+    EXPECT_FALSE(wizard.Closed()) << "the wizard stays on its progress view";
 }
 
 TEST_F(WizardInstallTest, CloseBoxWhileTheEngineRunsIsIgnored) {

@@ -169,11 +169,27 @@ TEST_F(SystemEntriesTest, UninstallerIsRegisteredOnlyWhenInstalled) {
     EXPECT_FALSE(HasKey(RegRoot::kLocalMachine, key));
 
     Temp("uninstaller.exe", "u");
-    script.FilesList = {"uninstaller.exe~<INSTALLDIR>~"};
+    Temp("MYAPP.EXE", std::string(3000, 'a'));
+    script.FilesList = {"uninstaller.exe~<INSTALLDIR>~", "MYAPP.EXE~<INSTALLDIR>~"};
     ASSERT_TRUE(Run());
     EXPECT_EQ(RegString(RegRoot::kLocalMachine, key, "DisplayName"), "ZUV Hello World");
+    // The program path is quoted, so that Windows does not try C:\Program.exe first.
     EXPECT_EQ(RegString(RegRoot::kLocalMachine, key, "UninstallString"),
-              "C:\\Program Files\\MyApp\\uninstaller.exe ZUV Hello World");
+              "\"C:\\Program Files\\MyApp\\uninstaller.exe\" ZUV Hello World");
+    EXPECT_EQ(RegString(RegRoot::kLocalMachine, key, "QuietUninstallString"),
+              "\"C:\\Program Files\\MyApp\\uninstaller.exe\" /S");
+    EXPECT_EQ(RegString(RegRoot::kLocalMachine, key, "DisplayIcon"), "C:\\Program Files\\MyApp\\MYAPP.EXE");
+    EXPECT_EQ(RegString(RegRoot::kLocalMachine, key, "InstallLocation"), "C:\\Program Files\\MyApp");
+    auto dword = [&](const char* name) {
+        const auto* value = platform.FindValue(RegRoot::kLocalMachine, key, name);
+        EXPECT_TRUE(value && value->type == platform::FakePlatform::RegValue::kDword) << name;
+        return value ? value->dword : 0u;
+    };
+    // install.exe (16 bytes), install.cfg (16), uninstaller.exe (1) and MYAPP.EXE (3000): 3033
+    // bytes, 3 KB rounded up.
+    EXPECT_EQ(dword("EstimatedSize"), 3u);
+    EXPECT_EQ(dword("NoModify"), 1u);
+    EXPECT_EQ(dword("NoRepair"), 1u);
 }
 
 }  // namespace

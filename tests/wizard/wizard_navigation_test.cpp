@@ -292,6 +292,13 @@ TEST_F(WizardTest, DestinationWithoutProgramFilesAndWithEmptyInstallDir) {
     EXPECT_EQ(wizard.MainDirText(), "C:\\Program Files\\");
 }
 
+TEST_F(WizardTest, TheDirSwitchIsTheProposedDestination) {
+    state.InstallDirSwitch = "D:\\Quiet Place";
+    Open();
+    EXPECT_EQ(wizard.MainDirText(), "D:\\Quiet Place");
+    EXPECT_EQ(view.mainDir, "D:\\Quiet Place");
+}
+
 TEST_F(WizardTest, LoaderPresetsForAScriptWithoutProgramToLaunch) {
     wizard.FormCreate();
     EXPECT_TRUE(wizard.RebootChecked()) << "design default";

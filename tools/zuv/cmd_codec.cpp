@@ -167,12 +167,16 @@ int CodecCommand(const std::vector<std::string>& args) {
     const std::string& in = files[0];
     const std::string& out = files[1];
     StdioStream source(in, "rb");
-    if (!source.IsOpen()) {
-        std::fprintf(stderr, "zuv codec: cannot read %s: %s\n", in.c_str(), std::strerror(errno));
+    std::error_code folderError;
+    const bool isFolder = std::filesystem::is_directory(in, folderError);
+    if (isFolder) errno = EISDIR;
+    if (!source.IsOpen() || isFolder) {
+        std::fprintf(stderr, "zuv codec: cannot read \"%s\": %s\n", in.c_str(), std::strerror(errno));
         return kExitBadData;
     }
     const uint64_t inputSize = source.Size();
-    if (inputSize > 0x7FFFFFFFu) return Usage("input too large");
+    if (inputSize > 0x7FFFFFFFu)
+        return Usage("IN \"" + in + "\" holds " + std::to_string(inputSize) + " bytes; a stream holds at most 2 GB");
     Output target;
     std::string refusal;
     if (!PlanOutput(in, out, target, refusal)) return Usage(refusal);
@@ -191,7 +195,7 @@ int CodecCommand(const std::vector<std::string>& args) {
     try {
         codecs::RunCodec(host, dest, source, sourceSize, expanding ? int32_t(size) : sourceSize, code, checksum,
                          expanding, false);
-        if (source.Failed()) failure = "cannot read " + files[0];
+        if (source.Failed()) failure = "cannot read \"" + files[0] + "\": " + std::strerror(errno);
     } catch (const common::Exception& e) {
         failure = e.what();
     }

@@ -5,6 +5,7 @@
 namespace zuv::tool {
 
 int ReportFailure(const std::exception& error, const SegmentPrompter* prompts) {
+    if (dynamic_cast<const AlreadyReported*>(&error)) return kExitBadData;
     auto* reader = dynamic_cast<const archive::ESegError*>(&error);
     if (reader && reader->Kind == archive::ekAborted && prompts && !prompts->refused().empty())
         return Fail(prompts->refused());

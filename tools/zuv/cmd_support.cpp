@@ -1,4 +1,5 @@
 // Pieces the subcommands share: what PATH names, the terminal prompts, messages, progress.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -37,8 +38,8 @@ public:
 
 std::unique_ptr<platform::Platform> MakeToolPlatform() { return std::make_unique<ToolPlatform>(); }
 
-SegmentPrompter::SegmentPrompter(platform::Platform& platform, std::string dir)
-    : platform_(platform), dir_(std::move(dir)), interactive_(ZUV_ISATTY(0) != 0) {}
+SegmentPrompter::SegmentPrompter(platform::Platform& platform, std::string dir, bool mayAsk)
+    : platform_(platform), dir_(std::move(dir)), interactive_(mayAsk && ZUV_ISATTY(0) != 0) {}
 
 void SegmentPrompter::Answer(archive::TSegPrompt& prompt) {
     const std::string name = prompt.SegName;
@@ -89,10 +90,17 @@ bool SegmentPrompter::AskForFolder(archive::TSegPrompt& prompt) {
     return true;
 }
 
+namespace {
+std::string programPath = "zuv";
+}
+const std::string& ProgramPath() { return programPath; }
+void SetProgramPath(const std::string& path) { programPath = path; }
+
 int Fail(const std::string& message, int status) {
     std::string line = message;
     for (char& c : line)
         if (c == '\r' || c == '\n') c = ' ';
+    std::fflush(stdout);  // what was said before comes first
     std::fprintf(stderr, "zuv: %s\n", line.c_str());
     return status;
 }
@@ -108,33 +116,39 @@ bool ResolveSource(const std::string& path, Source& source, std::string& error) 
     source = Source{};
     source.path = path;
     if (fs::is_directory(p, ec)) {
-        source.isSet = true;
-        source.dir = path;
-        source.base = "disk";
-        if (!fs::is_regular_file(p / "disk.001", ec)) {
-            error = "no disk.001 in " + path;
-            return false;
+        // disk.001 in any case: the setup's file system does not tell DISK.001 from disk.001.
+        for (auto it = fs::directory_iterator(p, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+            std::string name = it->path().filename().string();
+            if (common::Upper(name) == "DISK.001" && it->is_regular_file(ec)) {
+                source.isSet = true;
+                source.dir = path;
+                source.base = name.substr(0, 4);
+                return true;
+            }
         }
-        return true;
-    }
-    if (!fs::is_regular_file(p, ec)) {
-        error = "cannot open " + path;
+        error = "no disk.001 in \"" + path + "\"";
         return false;
     }
-    char id[4] = {};
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        size_t got = std::fread(id, 1, 4, f);
-        std::fclose(f);
-        if (got == 4 && std::memcmp(id, "SSeg", 4) == 0) {
-            source.isSet = true;
-            fs::path parent = p.parent_path();
-            source.dir = parent.empty() ? std::string(".") : parent.string();
-            source.base = p.stem().string();
-            return true;
-        }
-        return true;  // a container archive
+    errno = 0;
+    FILE* f = fs::is_regular_file(p, ec) ? std::fopen(path.c_str(), "rb") : nullptr;
+    if (!f) {
+        std::string reason = fs::exists(p, ec) ? (errno ? std::strerror(errno) : "not a file or folder")
+                                               : std::strerror(ENOENT);
+        error = "cannot open \"" + path + "\": " + reason;
+        return false;
     }
-    error = "cannot open " + path;
+    char id[5] = {};
+    size_t got = std::fread(id, 1, 5, f);
+    std::fclose(f);
+    if (got >= 4 && std::memcmp(id, "SSeg", 4) == 0) {
+        source.isSet = true;
+        fs::path parent = p.parent_path();
+        source.dir = parent.empty() ? std::string(".") : parent.string();
+        source.base = p.stem().string();
+        return true;
+    }
+    if (got == 5 && std::memcmp(id, archive::kArchiveSignature, 5) == 0) return true;  // a container archive
+    error = "\"" + path + "\": " + archive::EInvalidHeader().what() + " (it is neither a segment of a set nor an archive)";
     return false;
 }
 

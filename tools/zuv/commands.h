@@ -5,6 +5,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,18 @@ int ListCommand(const std::vector<std::string>& args);
 int TestCommand(const std::vector<std::string>& args);
 // `zuv extract PATH [-d DIR] [--key N] [--flat]`
 int ExtractCommand(const std::vector<std::string>& args);
+// `zuv build -o OUT [pack options] [--setup DIR] [--force] SCRIPT FILE|FOLDER...`
+int BuildCommand(const std::vector<std::string>& args);
+// `zuv check DIR [--key N] [-q]`
+int CheckCommand(const std::vector<std::string>& args);
 // `zuv pack -o DIR [--base NAME] [--segment-size BYTES] [--method M] [--key N] FILE|FOLDER...`
 int PackCommand(const std::vector<std::string>& args);
 
 // ---- shared by the subcommands (cmd_support.cpp) --------------------------------------
+
+// The zuv program as it was started (argv[0]); main sets it.
+const std::string& ProgramPath();
+void SetProgramPath(const std::string& path);
 
 // What a PATH argument names: a container archive, or a segment set (its folder and base name).
 struct Source {
@@ -43,6 +52,11 @@ bool ResolveSource(const std::string& path, Source& source, std::string& error);
 // The platform the tool runs on: the host's.
 class ToolPlatform;
 std::unique_ptr<platform::Platform> MakeToolPlatform();
+
+// Ends a run whose failure has been reported already (exit status 1, nothing more said).
+struct AlreadyReported : std::runtime_error {
+    AlreadyReported() : std::runtime_error("already reported") {}
+};
 
 // One-line messages on stderr.
 int Fail(const std::string& message, int status = kExitBadData);
@@ -91,7 +105,8 @@ namespace zuv::tool {
 // name the segment.
 class SegmentPrompter {
 public:
-    SegmentPrompter(platform::Platform& platform, std::string dir);
+    // `mayAsk` false never asks, even on a terminal.
+    SegmentPrompter(platform::Platform& platform, std::string dir, bool mayAsk = true);
     bool interactive() const { return interactive_; }
     void Answer(archive::TSegPrompt& prompt);
     // Why the run was stopped at a segment ("segment 2 is missing: no disk.002 in set"); empty

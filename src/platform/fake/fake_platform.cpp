@@ -56,6 +56,13 @@ FakePlatform::~FakePlatform() {
     std::filesystem::remove_all(root_, ec);
 }
 
+std::string FakePlatform::CommandLine() {
+    if (!commandLine.empty()) return commandLine;
+    std::string line = "install.exe";
+    for (const std::string& p : params_) line += " \"" + p + "\"";
+    return line;
+}
+
 std::string FakePlatform::FullPath(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':') return path;
     std::string drive = current_.substr(0, 2);
@@ -137,7 +144,65 @@ bool FakePlatform::RegCreateKey(RegRoot root, const std::string& subKey) {
     std::string name = RegKeyName(root, subKey);
     for (const auto& f : regCreateFails)
         if (f == name) return false;
+    // Like RegCreateKeyExA, every missing key on the way is made too.
+    for (size_t at = name.find('\\', name.find('\\') + 1); at != std::string::npos; at = name.find('\\', at + 1))
+        registry[name.substr(0, at)];
     registry[name];
+    return true;
+}
+
+bool FakePlatform::RegKeyExists(RegRoot root, const std::string& subKey) {
+    return registry.count(RegKeyName(root, subKey)) > 0;
+}
+
+bool FakePlatform::RegQueryValue(RegRoot root, const std::string& subKey, const std::string& name, RegData& data) {
+    const RegValue* v = FindValue(root, subKey, name);
+    if (!v) return false;
+    data = RegData();
+    switch (v->type) {
+        case RegValue::kString:
+            data.type = kRegSz;
+            data.bytes.assign(v->text.begin(), v->text.end());
+            data.bytes.push_back(0);
+            break;
+        case RegValue::kDword:
+            data.type = kRegDword;
+            for (int i = 0; i < 4; ++i) data.bytes.push_back(static_cast<uint8_t>(v->dword >> (8 * i)));
+            break;
+        case RegValue::kBinary:
+            data.type = v->binaryType;
+            data.bytes = v->binary;
+            break;
+    }
+    return true;
+}
+
+bool FakePlatform::RegSetValue(RegRoot root, const std::string& subKey, const std::string& name,
+                               const RegData& data) {
+    if (data.type == kRegSz && !data.bytes.empty() && data.bytes.back() == 0)
+        return RegSetString(root, subKey, name, std::string(data.bytes.begin(), data.bytes.end() - 1));
+    if (data.type == kRegDword && data.bytes.size() == 4) {
+        uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) value |= uint32_t(data.bytes[i]) << (8 * i);
+        return RegSetDword(root, subKey, name, value);
+    }
+    if (!RegSetBinary(root, subKey, name, data.bytes)) return false;
+    registry[RegKeyName(root, subKey)][UpperText(name)].binaryType = data.type;
+    return true;
+}
+
+bool FakePlatform::RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) {
+    auto key = registry.find(RegKeyName(root, subKey));
+    return key != registry.end() && key->second.erase(UpperText(name)) > 0;
+}
+
+bool FakePlatform::RegDeleteEmptyKey(RegRoot root, const std::string& subKey) {
+    const std::string name = RegKeyName(root, subKey);
+    auto key = registry.find(name);
+    if (key == registry.end() || !key->second.empty()) return false;
+    auto below = registry.lower_bound(name + "\\");
+    if (below != registry.end() && below->first.compare(0, name.size() + 1, name + "\\") == 0) return false;
+    registry.erase(key);
     return true;
 }
 
@@ -253,13 +318,16 @@ int FakePlatform::Ask(const std::string& text, const std::string& caption, BoxIc
     s.text = text;
     s.caption = caption;
     s.buttons = buttons;
-    int answer = buttons.empty() ? 0 : static_cast<int>(buttons.size()) - 1;
+    int answer = kBoxClosed;
     if (!answers.empty()) {
         answer = answers.front();
         answers.pop_front();
     } else if (onAsk) {
         answer = onAsk(s);
     }
+    // A scripted answer that no real box could give is a fault of the test.
+    if (answer != kBoxClosed && (answer < 0 || answer >= static_cast<int>(buttons.size())))
+        throw std::logic_error("no button " + std::to_string(answer) + " in the box \"" + text + "\"");
     s.answer = answer;
     shown.push_back(s);
     return answer;

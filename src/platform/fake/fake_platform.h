@@ -51,7 +51,27 @@ public:
     std::vector<std::string> unopenable;
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
 
-    // ---- clock and messages --------------------------------------------------------
+    // ---- command line, clock, system and messages --------------------------------------
+    // The raw command line; when empty, "install.exe" and the parameters, each quoted.
+    std::string commandLine;
+    std::string CommandLine() override;
+    // The local time every call reports (2024-05-06 07:08:09.010 unless changed).
+    LocalTime now{2024, 5, 6, 7, 8, 9, 10};
+    LocalTime Now() override { return now; }
+    std::string systemVersion = "Windows 5.1 build 2600";
+    std::string SystemVersion() override { return systemVersion; }
+    std::string TempPath() override { return "C:\\TEMP\\"; }
+    uint32_t lastError = 0;
+    uint32_t LastError() override { return lastError; }
+    // ---- INI files -----------------------------------------------------------------
+    // Called before every profile write (a test may throw from it to stop the program there).
+    std::function<void(const std::string& section, const std::string* key, const std::string& file)> onWriteProfile;
+    bool WriteProfileString(const std::string& section, const std::string* key, const std::string* value,
+                            const std::string& file) override {
+        if (onWriteProfile) onWriteProfile(section, key, file);
+        return PosixPlatform::WriteProfileString(section, key, value, file);
+    }
+
     uint32_t clock = 1000;
     uint32_t TickCount() override { return clock; }
     void Sleep(uint32_t ms) override { clock += ms; }
@@ -65,6 +85,7 @@ public:
         std::string text;
         uint32_t dword = 0;
         std::vector<uint8_t> binary;
+        uint32_t binaryType = kRegBinary;  // the Windows type of a kBinary value
     };
     // Keys by "ROOT\SUBKEY" upper-cased ("HKLM\SOFTWARE\X"); values by upper-cased name.
     std::map<std::string, std::map<std::string, RegValue>> registry;
@@ -78,6 +99,11 @@ public:
     bool RegSetDword(RegRoot root, const std::string& subKey, const std::string& name, uint32_t value) override;
     bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
                       const std::vector<uint8_t>& value) override;
+    bool RegKeyExists(RegRoot root, const std::string& subKey) override;
+    bool RegQueryValue(RegRoot root, const std::string& subKey, const std::string& name, RegData& data) override;
+    bool RegSetValue(RegRoot root, const std::string& subKey, const std::string& name, const RegData& data) override;
+    bool RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) override;
+    bool RegDeleteEmptyKey(RegRoot root, const std::string& subKey) override;
 
     // ---- shell and restart ---------------------------------------------------------
     // What the shell answers for its common folders; a folder not set here is the one below
@@ -109,8 +135,9 @@ public:
         int answer = -1;
     };
     std::vector<Shown> shown;
-    // Answers to question boxes, taken in order; when empty, `onAsk` decides, and without it
-    // the last button (the cancelling one) is pressed.
+    // Answers to question boxes, taken in order: a button's index, or kBoxClosed for a box
+    // the user closes (Escape, the close box), which presses none of its buttons. When
+    // empty, `onAsk` decides, and without it the box is closed.
     std::deque<int> answers;
     std::function<int(const Shown&)> onAsk;
     // Answers to input boxes in order: a text for OK, nullopt for Cancel; empty means Cancel.

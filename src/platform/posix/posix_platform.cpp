@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,13 +22,6 @@ namespace zuv::platform {
 namespace {
 
 char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperChar(a[i]) != UpperChar(b[i])) return false;
-    return true;
-}
 
 bool HostExists(const std::string& p) {
     struct stat st;
@@ -114,15 +108,8 @@ std::string PosixPlatform::HostPath(const std::string& path) {
             std::string base = out.empty() ? "." : out;
             std::string candidate = out + part;
             if (!HostExists(candidate) && part != "." && part != "..") {
-                if (DIR* d = ::opendir(base.c_str())) {
-                    while (dirent* e = ::readdir(d)) {
-                        if (SameText(e->d_name, part)) {
-                            candidate = out + e->d_name;
-                            break;
-                        }
-                    }
-                    ::closedir(d);
-                }
+                std::string name = FindFolded(base, part);
+                if (!name.empty()) candidate = out + name;
             }
             out = candidate;
             if (slash < p.size()) out += "/";
@@ -132,6 +119,83 @@ std::string PosixPlatform::HostPath(const std::string& path) {
         i = slash + 1;
     }
     return out;
+}
+
+std::vector<std::string> PosixPlatform::ListDirectory(const std::string& hostDir) {
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(hostDir.c_str())) {
+        while (dirent* e = ::readdir(d)) names.emplace_back(e->d_name);
+        ::closedir(d);
+    }
+    return names;
+}
+
+namespace {
+
+// The key of the folder holding a host path, as HostPath names folders: up to and
+// including the last "/", or "." for a bare name.
+std::string FolderKey(const std::string& host) {
+    size_t slash = host.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : host.substr(0, slash + 1);
+}
+
+std::string UpperText(const std::string& text) {
+    std::string upper = text;
+    for (char& c : upper) c = UpperChar(c);
+    return upper;
+}
+
+bool SameState(const struct stat& st, uint64_t device, uint64_t inode, int64_t seconds, int64_t nanoseconds) {
+    return uint64_t(st.st_dev) == device && uint64_t(st.st_ino) == inode && int64_t(st.st_mtim.tv_sec) == seconds &&
+           int64_t(st.st_mtim.tv_nsec) == nanoseconds;
+}
+
+}  // namespace
+
+std::string PosixPlatform::FindFolded(const std::string& folderKey, const std::string& part) {
+    struct stat st;
+    if (::stat(folderKey.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        folders_.erase(folderKey);
+        return std::string();
+    }
+    FolderIndex& index = folders_[folderKey];
+    if (!SameState(st, index.device, index.inode, index.seconds, index.nanoseconds) || index.names.empty()) {
+        index.device = uint64_t(st.st_dev);
+        index.inode = uint64_t(st.st_ino);
+        index.seconds = int64_t(st.st_mtim.tv_sec);
+        index.nanoseconds = int64_t(st.st_mtim.tv_nsec);
+        index.names.clear();
+        // The first of several names that differ only in case is the one found.
+        for (const std::string& name : ListDirectory(folderKey)) index.names.emplace(UpperText(name), name);
+    }
+    auto found = index.names.find(UpperText(part));
+    return found == index.names.end() ? std::string() : found->second;
+}
+
+bool PosixPlatform::FolderIndexCurrent(const std::string& host) {
+    auto index = folders_.find(FolderKey(host));
+    if (index == folders_.end()) return false;
+    struct stat st;
+    const FolderIndex& f = index->second;
+    return ::stat(index->first.c_str(), &st) == 0 && SameState(st, f.device, f.inode, f.seconds, f.nanoseconds);
+}
+
+void PosixPlatform::FolderChanged(const std::string& host, bool wasCurrent, bool made) {
+    auto index = folders_.find(FolderKey(host));
+    if (index == folders_.end()) return;
+    struct stat st;
+    // A removal may uncover another name of the same letters: the folder is read again.
+    if (!wasCurrent || !made || ::stat(index->first.c_str(), &st) != 0) {
+        folders_.erase(index);
+        return;
+    }
+    FolderIndex& f = index->second;
+    f.device = uint64_t(st.st_dev);
+    f.inode = uint64_t(st.st_ino);
+    f.seconds = int64_t(st.st_mtim.tv_sec);
+    f.nanoseconds = int64_t(st.st_mtim.tv_nsec);
+    const std::string name = host.substr(host.find_last_of('/') + 1);
+    f.names.emplace(UpperText(name), name);
 }
 
 uint32_t PosixPlatform::TickCount() {
@@ -145,6 +209,36 @@ void PosixPlatform::Sleep(uint32_t ms) {
         std::this_thread::yield();
     else
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::string PosixPlatform::CommandLine() {
+    // The program name and the parameters, each quoted, as a Windows command line reads.
+    std::string line = "\"zuv\"";
+    for (const std::string& p : params_) line += " \"" + p + "\"";
+    return line;
+}
+
+LocalTime PosixPlatform::Now() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    std::tm t{};
+    ::localtime_r(&seconds, &t);
+    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, ms};
+}
+
+std::string PosixPlatform::SystemVersion() {
+    struct utsname name;
+    if (::uname(&name) != 0) return "POSIX";
+    return std::string(name.sysname) + " " + name.release;
+}
+
+std::string PosixPlatform::TempPath() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string path = (tmp && *tmp) ? tmp : "/tmp";
+    if (path.back() != '/' && path.back() != '\\') path += '/';
+    return path;
 }
 
 std::string PosixPlatform::WindowsDirectory() {
@@ -166,11 +260,18 @@ bool PosixPlatform::SetCurrentDirectory(const std::string& path, std::string& er
 }
 
 bool PosixPlatform::CreateDirectory(const std::string& path) {
-    return ::mkdir(HostPath(path).c_str(), 0777) == 0;
+    const std::string host = HostPath(path);
+    const bool current = FolderIndexCurrent(host);
+    const bool made = ::mkdir(host.c_str(), 0777) == 0;
+    if (made) FolderChanged(host, current, true);
+    return made;
 }
 
 bool PosixPlatform::RemoveDirectory(const std::string& path) {
-    return ::rmdir(HostPath(path).c_str()) == 0;
+    const std::string host = HostPath(path);
+    const bool removed = ::rmdir(host.c_str()) == 0;
+    if (removed) FolderChanged(host, false, false);
+    return removed;
 }
 
 std::string PosixPlatform::FullPath(const std::string& path) {
@@ -204,13 +305,17 @@ std::unique_ptr<File> PosixPlatform::Open(const std::string& path, OpenMode mode
     switch (mode) {
         case OpenMode::kReadShared:
         case OpenMode::kReadExclusive: flags = O_RDONLY; break;
-        case OpenMode::kCreate: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+        case OpenMode::kCreate:
+        case OpenMode::kCreateShared: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
         case OpenMode::kReadWrite: flags = O_RDWR; break;
     }
     struct stat st;
-    if (::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
+    const bool existed = ::lstat(host.c_str(), &st) == 0;
+    if (existed && ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
+    const bool current = !existed && mode == OpenMode::kCreate && FolderIndexCurrent(host);
     int fd = ::open(host.c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
+    if (!existed && mode == OpenMode::kCreate) FolderChanged(host, current, true);
     return std::make_unique<PosixFile>(fd);
 }
 
@@ -218,7 +323,9 @@ bool PosixPlatform::DeleteFile(const std::string& path) {
     std::string host = HostPath(path);
     struct stat st;
     if (::lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-    return ::unlink(host.c_str()) == 0;
+    if (::unlink(host.c_str()) != 0) return false;
+    FolderChanged(host, false, false);
+    return true;
 }
 
 uint32_t PosixPlatform::GetAttributes(const std::string& path) {
@@ -293,6 +400,15 @@ std::vector<FindEntry> PosixPlatform::FindFiles(const std::string& pattern) {
 bool PosixPlatform::WriteProfileString(const std::string& section, const std::string* key,
                                        const std::string* value, const std::string& file) {
     return WriteIniEntry(HostPath(file), section, key, value);
+}
+
+bool PosixPlatform::ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
+                                      std::string& value) {
+    return ReadIniEntry(HostPath(file), section, key, value);
+}
+
+bool PosixPlatform::ProfileSectionExists(const std::string& section, const std::string& file) {
+    return IniSectionExists(HostPath(file), section);
 }
 
 void PosixPlatform::ShowMessage(const std::string& text) { std::cerr << text << "\n"; }

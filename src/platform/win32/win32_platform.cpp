@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/host.h"
@@ -70,17 +71,50 @@ std::wstring Widen(const std::string& text) {
 }
 
 // ---- question boxes with the program's own button texts ---------------------------------
+//
+// A message box answers Escape and its close box with IDCANCEL. So that a close is never
+// taken for one of the program's buttons, the box is made with one button more than asked
+// for, a Cancel that is hidden (OK + Cancel for one button, Yes + No + Cancel for two): the
+// shown buttons carry the program's texts, and IDCANCEL means the box was closed. Three
+// buttons take Abort + Retry + Ignore, a box that cannot be closed at all.
 
-thread_local const std::vector<std::string>* tButtons = nullptr;
+struct AskBox {
+    const std::vector<std::string>* buttons = nullptr;
+    int ids[3] = {};
+    int shown = 0;
+    bool hiddenCancel = false;
+};
+thread_local AskBox* tBox = nullptr;
 thread_local HHOOK tHook = nullptr;
-thread_local int tButtonIds[3];
+
+// Renames the shown buttons, hides the extra Cancel and centres the rest where all stood.
+void DressBox(HWND box, const AskBox& ask) {
+    for (int i = 0; i < ask.shown; ++i) SetDlgItemTextA(box, ask.ids[i], (*ask.buttons)[i].c_str());
+    if (!ask.hiddenCancel) return;
+    HWND cancel = GetDlgItem(box, IDCANCEL);
+    HWND last = GetDlgItem(box, ask.ids[ask.shown - 1]);
+    if (!cancel || !last) return;
+    ShowWindow(cancel, SW_HIDE);
+    RECT cancelRect, lastRect;
+    GetWindowRect(cancel, &cancelRect);
+    GetWindowRect(last, &lastRect);
+    const int shift = (cancelRect.right - lastRect.right) / 2;
+    for (int i = 0; i < ask.shown; ++i) {
+        HWND button = GetDlgItem(box, ask.ids[i]);
+        RECT r;
+        GetWindowRect(button, &r);
+        POINT at{r.left + shift, r.top};
+        ScreenToClient(box, &at);
+        SetWindowPos(button, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The first shown button has the focus and is the default, as in any box.
+    SendMessageA(box, DM_SETDEFID, static_cast<WPARAM>(ask.ids[0]), 0);
+}
 
 LRESULT CALLBACK RenameButtons(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && tButtons) {
-        HWND box = reinterpret_cast<HWND>(wParam);
-        for (size_t i = 0; i < tButtons->size() && i < 3; ++i)
-            SetDlgItemTextA(box, tButtonIds[i], (*tButtons)[i].c_str());
-        tButtons = nullptr;
+    if (code == HCBT_ACTIVATE && tBox) {
+        DressBox(reinterpret_cast<HWND>(wParam), *tBox);
+        tBox = nullptr;
     }
     return CallNextHookEx(tHook, code, wParam, lParam);
 }
@@ -165,6 +199,9 @@ public:
 }  // namespace
 
 void Win32Platform::ProcessMessages() {
+    // Called after every chunk the expansion reads: asking whether anything waits costs far
+    // less than a PeekMessage round that finds nothing, and most calls find nothing.
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0) return;
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
@@ -174,6 +211,48 @@ void Win32Platform::ProcessMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+LocalTime Win32Platform::Now() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
+
+std::string Win32Platform::SystemVersion() {
+    // GetVersionEx answers as the manifest allows; the kernel's own numbers come from
+    // RtlGetVersion, which every Windows since NT has.
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto rtl = ntdll ? reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                     : nullptr;
+    if (!rtl || rtl(&info) != 0) return "Windows (version unknown)";
+    return "Windows " + std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + " build " +
+           std::to_string(info.dwBuildNumber);
+}
+
+std::string Win32Platform::TempPath() {
+    char buffer[MAX_PATH + 1];
+    DWORD n = GetTempPathA(sizeof buffer, buffer);
+    if (n == 0 || n > MAX_PATH) return WindowsDirectory() + "\\Temp\\";
+    std::string path(buffer, n);
+    if (path.back() != '\\') path += '\\';
+    return path;
+}
+
+std::string Win32Platform::AnsiToUtf8(const std::string& text) {
+    if (text.empty()) return text;
+    int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (wide <= 0) return text;
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &w[0], wide);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return text;
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &out[0], bytes, nullptr, nullptr);
+    return out;
 }
 
 std::string Win32Platform::WindowsDirectory() {
@@ -259,6 +338,11 @@ std::unique_ptr<File> Win32Platform::Open(const std::string& path, OpenMode mode
             access = GENERIC_READ | GENERIC_WRITE;
             share = 0;
             break;
+        case OpenMode::kCreateShared:
+            access = GENERIC_WRITE;
+            share = FILE_SHARE_READ;
+            disposition = CREATE_ALWAYS;
+            break;
     }
     HANDLE h = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
@@ -285,6 +369,83 @@ bool Win32Platform::WriteProfileString(const std::string& section, const std::st
                                        const std::string* value, const std::string& file) {
     return WritePrivateProfileStringA(section.c_str(), key ? key->c_str() : nullptr,
                                       value ? value->c_str() : nullptr, file.c_str()) != 0;
+}
+
+bool Win32Platform::ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
+                                      std::string& value) {
+    // A key that is missing gives back the default; a default no value can hold tells the two
+    // apart. The buffer grows until the value fits.
+    static const char kAbsent[] = "\x01\x02" "absent" "\x02\x01";
+    std::vector<char> buffer(1024);
+    for (;;) {
+        DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), kAbsent, buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), file.c_str());
+        if (n + 1 < buffer.size() || buffer.size() >= (1u << 20)) {
+            value.assign(buffer.data(), n);
+            return value != kAbsent;
+        }
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+bool Win32Platform::ProfileSectionExists(const std::string& section, const std::string& file) {
+    std::vector<char> buffer(8192);
+    for (;;) {
+        DWORD n = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+        if (n + 2 < buffer.size() || buffer.size() >= (1u << 20)) {
+            for (const char* name = buffer.data(); *name && name < buffer.data() + n; name += std::strlen(name) + 1)
+                if (lstrcmpiA(name, section.c_str()) == 0) return true;
+            return false;
+        }
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+bool Win32Platform::RegKeyExists(RegRoot root, const std::string& subKey) {
+    HKEY key;
+    if (RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool Win32Platform::RegQueryValue(RegRoot root, const std::string& subKey, const std::string& name, RegData& data) {
+    HKEY key;
+    if (RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    DWORD type = 0, size = 0;
+    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
+    if (result == ERROR_SUCCESS) {
+        data.type = type;
+        data.bytes.assign(size, 0);
+        result = RegQueryValueExA(key, name.c_str(), nullptr, &type, data.bytes.data(), &size);
+        data.bytes.resize(size);
+    }
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool Win32Platform::RegSetValue(RegRoot root, const std::string& subKey, const std::string& name,
+                                const RegData& data) {
+    return SetValue(root, subKey, name, data.type, data.bytes.data(), static_cast<DWORD>(data.bytes.size()));
+}
+
+bool Win32Platform::RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) {
+    HKEY key;
+    if (RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
+    LONG result = ::RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool Win32Platform::RegDeleteEmptyKey(RegRoot root, const std::string& subKey) {
+    HKEY key;
+    if (subKey.empty() || RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD subKeys = 1, values = 1;
+    LONG result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                                   nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || subKeys != 0 || values != 0) return false;
+    return RegDeleteKeyA(RootKey(root), subKey.c_str()) == ERROR_SUCCESS;
 }
 
 bool Win32Platform::RegCreateKey(RegRoot root, const std::string& subKey) {
@@ -394,15 +555,21 @@ void Win32Platform::ShowError(const std::string& text) {
 
 int Win32Platform::Ask(const std::string& text, const std::string& caption, BoxIcon icon,
                        const std::vector<std::string>& buttons) {
-    UINT type = MB_OK;
-    if (buttons.size() == 2) {
-        type = MB_OKCANCEL;
-        tButtonIds[0] = IDOK, tButtonIds[1] = IDCANCEL;
-    } else if (buttons.size() >= 3) {
+    static const std::vector<std::string> kOk{"OK"};
+    AskBox ask;
+    ask.buttons = buttons.empty() ? &kOk : &buttons;
+    ask.shown = static_cast<int>(std::min<size_t>(ask.buttons->size(), 3));
+    UINT type = MB_OKCANCEL;
+    if (ask.shown == 1) {
+        ask.ids[0] = IDOK;
+        ask.hiddenCancel = true;
+    } else if (ask.shown == 2) {
         type = MB_YESNOCANCEL;
-        tButtonIds[0] = IDYES, tButtonIds[1] = IDNO, tButtonIds[2] = IDCANCEL;
+        ask.ids[0] = IDYES, ask.ids[1] = IDNO;
+        ask.hiddenCancel = true;
     } else {
-        tButtonIds[0] = IDOK;
+        type = MB_ABORTRETRYIGNORE;
+        ask.ids[0] = IDABORT, ask.ids[1] = IDRETRY, ask.ids[2] = IDIGNORE;
     }
     switch (icon) {
         case BoxIcon::kError: type |= MB_ICONERROR; break;
@@ -411,16 +578,15 @@ int Win32Platform::Ask(const std::string& text, const std::string& caption, BoxI
         case BoxIcon::kInformation: type |= MB_ICONINFORMATION; break;
         case BoxIcon::kNone: break;
     }
-    tButtons = &buttons;
+    tBox = &ask;
     tHook = SetWindowsHookExA(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId());
-    int pressed = MessageBoxA(owner_, text.c_str(), caption.c_str(), type | MB_TASKMODAL);
+    const int pressed = MessageBoxA(owner_, text.c_str(), caption.c_str(), type | MB_TASKMODAL);
     if (tHook) UnhookWindowsHookEx(tHook);
     tHook = nullptr;
-    tButtons = nullptr;
-    int last = buttons.empty() ? 0 : static_cast<int>(buttons.size()) - 1;
-    for (int i = 0; i < static_cast<int>(buttons.size()) && i < 3; ++i)
-        if (pressed == tButtonIds[i]) return i;
-    return last;
+    tBox = nullptr;
+    for (int i = 0; i < ask.shown; ++i)
+        if (pressed == ask.ids[i]) return i;
+    return kBoxClosed;
 }
 
 bool Win32Platform::InputBox(const std::string& caption, const std::string& prompt, std::string& value) {

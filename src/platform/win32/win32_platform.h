@@ -22,6 +22,12 @@ public:
     uint32_t TickCount() override { return GetTickCount(); }
     void Sleep(uint32_t ms) override { ::Sleep(ms); }
     void ProcessMessages() override;
+    std::string CommandLine() override { return ::GetCommandLineA(); }
+    LocalTime Now() override;
+    std::string SystemVersion() override;
+    std::string TempPath() override;
+    uint32_t LastError() override { return ::GetLastError(); }
+    std::string AnsiToUtf8(const std::string& text) override;
 
     std::string WindowsDirectory() override;
     std::string CurrentDirectory() override;
@@ -43,6 +49,9 @@ public:
 
     bool WriteProfileString(const std::string& section, const std::string* key, const std::string* value,
                             const std::string& file) override;
+    bool ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
+                           std::string& value) override;
+    bool ProfileSectionExists(const std::string& section, const std::string& file) override;
 
     bool RegCreateKey(RegRoot root, const std::string& subKey) override;
     bool RegSetString(RegRoot root, const std::string& subKey, const std::string& name,
@@ -50,6 +59,11 @@ public:
     bool RegSetDword(RegRoot root, const std::string& subKey, const std::string& name, uint32_t value) override;
     bool RegSetBinary(RegRoot root, const std::string& subKey, const std::string& name,
                       const std::vector<uint8_t>& value) override;
+    bool RegKeyExists(RegRoot root, const std::string& subKey) override;
+    bool RegQueryValue(RegRoot root, const std::string& subKey, const std::string& name, RegData& data) override;
+    bool RegSetValue(RegRoot root, const std::string& subKey, const std::string& name, const RegData& data) override;
+    bool RegDeleteValue(RegRoot root, const std::string& subKey, const std::string& name) override;
+    bool RegDeleteEmptyKey(RegRoot root, const std::string& subKey) override;
 
     std::string ShellFolderPath(ShellFolder folder) override;
     bool CreateShellLink(const ShellLink& link) override;

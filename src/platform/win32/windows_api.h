@@ -15,4 +15,7 @@
 #undef DeleteFile
 #undef ExitWindows
 #undef RegCreateKey
+#undef RegQueryValue
+#undef RegSetValue
+#undef RegDeleteValue
 #undef WriteProfileString

@@ -11,7 +11,19 @@
    zuvdrive gettext TITLE CLASS N              prints the text of the N-th control of CLASS
    zuvdrive state TITLE CAPTION                prints "checked"/"unchecked" and "enabled"/"disabled"
    zuvdrive rect TITLE                         prints the window rectangle: left top right bottom
-   zuvdrive clickat TITLE X Y                  clicks the window's client area at (X, Y)
+   zuvdrive clickat TITLE X Y [SECONDS]        clicks the window's client area at (X, Y) as soon as
+                                               the window shows
+   zuvdrive press TITLE CAPTION [SECONDS]      clicks like click, then waits until the window shows
+                                               something else (a new page) or is gone, and paints
+   zuvdrive shows TITLE TEXT [SECONDS]         waits for a window TITLE showing TEXT; exit 1 with
+                                               what it shows when it shows something else
+   zuvdrive answer TITLE TEXT BUTTON [SECONDS] waits as shows does, clicks BUTTON
+                                               and waits until that window is gone
+   zuvdrive paint                              has every visible window paint itself now, so that a
+                                               screenshot taken next shows what they hold
+
+   The waits poll for their condition; none sleeps a fixed time. A click is posted, so the next
+   command can run before it is handled: press and answer wait for its effect.
 
    TITLE matches a window whose caption equals it; a TITLE starting with "~" matches by
    substring. Exit status 0 on success, 1 when the window or control is not found in time. */
@@ -25,7 +37,9 @@ static HWND g_found;
 
 static int TitleMatches(HWND w) {
     char text[512];
-    if (!IsWindowVisible(w)) return 0;
+    RECT r;
+    /* A window of no size (the application's task-bar window) is nothing a user sees. */
+    if (!IsWindowVisible(w) || !GetWindowRect(w, &r) || IsRectEmpty(&r)) return 0;
     GetWindowTextA(w, text, sizeof text);
     if (g_title[0] == '~') return strstr(text, g_title + 1) != NULL;
     return strcmp(text, g_title) == 0;
@@ -50,7 +64,7 @@ static HWND WaitTitle(const char* title, double seconds) {
         HWND w = FindTitle(title);
         if (w) return w;
         if ((LONG)(GetTickCount() - end) > 0) return NULL;
-        Sleep(100);
+        Sleep(20);
     }
 }
 
@@ -95,6 +109,70 @@ static HWND FindControl(HWND top, const char* caption, const char* cls, int inde
     return s.found;
 }
 
+/* What a window shows: its controls' visibility, state and captions, one after another. A page
+   change of the wizard changes it; a text read mid-change is caught by the next look. */
+struct Look {
+    char text[16384];
+    size_t used;
+};
+
+static BOOL CALLBACK LookChild(HWND w, LPARAM p) {
+    struct Look* look = (struct Look*)p;
+    char text[1024];
+    int n;
+    GetWindowTextA(w, text, sizeof text);
+    n = snprintf(look->text + look->used, sizeof look->text - look->used, "%d%d%s\n",
+                 IsWindowVisible(w) ? 1 : 0, IsWindowEnabled(w) ? 1 : 0, text);
+    if (n > 0) look->used += (size_t)n;
+    if (look->used >= sizeof look->text) look->used = sizeof look->text - 1;
+    return TRUE;
+}
+
+static void LookAt(HWND top, struct Look* look) {
+    look->used = 0;
+    look->text[0] = 0;
+    EnumChildWindows(top, LookChild, (LPARAM)look);
+}
+
+/* Whether a visible control of TOP has a caption holding TEXT. */
+struct Holding {
+    const char* text;
+    int found;
+};
+
+static BOOL CALLBACK HoldsChild(HWND w, LPARAM p) {
+    struct Holding* h = (struct Holding*)p;
+    char text[4096];
+    if (!IsWindowVisible(w)) return TRUE;
+    GetWindowTextA(w, text, sizeof text);
+    if (strstr(text, h->text)) { h->found = 1; return FALSE; }
+    return TRUE;
+}
+
+static int Shows(HWND top, const char* text) {
+    struct Holding h = {text, 0};
+    EnumChildWindows(top, HoldsChild, (LPARAM)&h);
+    return h.found;
+}
+
+static int Gone(HWND w) { return !IsWindow(w) || !IsWindowVisible(w); }
+
+static int Expired(DWORD end) { return (LONG)(GetTickCount() - end) > 0; }
+
+/* Paints a window and its controls now. RDW_UPDATENOW sends WM_PAINT to the window's thread and
+   returns once it has been handled; EndPaint puts the pixels on the screen. */
+static void PaintNow(HWND w) {
+    RedrawWindow(w, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+static BOOL CALLBACK PaintTop(HWND w, LPARAM p) {
+    DWORD pid = 0;
+    (void)p;
+    GetWindowThreadProcessId(w, &pid);
+    if (IsWindowVisible(w) && pid != GetCurrentProcessId()) PaintNow(w);
+    return TRUE;
+}
+
 static BOOL CALLBACK PrintChild(HWND w, LPARAM p) {
     char text[1024], cls[128];
     RECT r;
@@ -131,6 +209,30 @@ static BOOL CALLBACK PrintTop(HWND w, LPARAM p) {
     return TRUE;
 }
 
+/* Waits up to SECONDS for a window TITLE, then a few seconds for it to show TEXT (and an enabled
+   BUTTON when one is named): a box shows its text when it appears, the grace covers a slow start.
+   Returns the button (or the window), or NULL after printing what the window shows instead. */
+static HWND WaitShowing(const char* title, const char* text, const char* button, double seconds, HWND* top) {
+    DWORD end;
+    HWND c = NULL;
+    *top = WaitTitle(title, seconds);
+    if (!*top) {
+        fprintf(stderr, "zuvdrive: no window \"%s\" (expected \"%s\")\n", title, text);
+        return NULL;
+    }
+    end = GetTickCount() + 5000;
+    while (!Shows(*top, text) || (button && !(c = FindControl(*top, button, NULL, 0, 1)))) {
+        if (Expired(end) || Gone(*top)) {
+            fprintf(stderr, "zuvdrive: \"%s\" shows, instead of \"%s\":\n", title, text);
+            EnumChildWindows(*top, PrintTexts, 0);
+            fflush(stdout);
+            return NULL;
+        }
+        Sleep(50);
+    }
+    return button ? c : *top;
+}
+
 int main(int argc, char** argv) {
     const char* cmd = argc > 1 ? argv[1] : "";
     double seconds = 20;
@@ -139,8 +241,12 @@ int main(int argc, char** argv) {
         EnumWindows(PrintTop, 0);
         return 0;
     }
+    if (!strcmp(cmd, "paint")) {
+        EnumWindows(PaintTop, 0);
+        return 0;
+    }
     if (argc < 3) {
-        fprintf(stderr, "usage: zuvdrive list|wait|gone|texts|click|settext|gettext|state|rect|clickat ...\n");
+        fprintf(stderr, "usage: zuvdrive list|wait|gone|texts|click|press|shows|answer|paint|settext|gettext|state|rect|clickat ...\n");
         return 2;
     }
     if (!strcmp(cmd, "wait")) {
@@ -157,7 +263,27 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    top = WaitTitle(argv[2], 20);
+    if (!strcmp(cmd, "shows") && argc > 3) {
+        if (argc > 4) seconds = atof(argv[4]);
+        return WaitShowing(argv[2], argv[3], NULL, seconds, &top) ? 0 : 1;
+    }
+    if (!strcmp(cmd, "answer") && argc > 4) {
+        DWORD end;
+        HWND c;
+        if (argc > 5) seconds = atof(argv[5]);
+        if (!(c = WaitShowing(argv[2], argv[3], argv[4], seconds, &top))) return 1;
+        PostMessageA(c, BM_CLICK, 0, 0);
+        end = GetTickCount() + 30000;
+        while (!Gone(top)) {
+            if (Expired(end)) {
+                fprintf(stderr, "zuvdrive: \"%s\" stays after %s\n", argv[2], argv[4]);
+                return 1;
+            }
+            Sleep(50);
+        }
+        return 0;
+    }
+    top = WaitTitle(argv[2], !strcmp(cmd, "clickat") && argc > 5 ? atof(argv[5]) : 20);
     if (!top) {
         fprintf(stderr, "zuvdrive: no window \"%s\"\n", argv[2]);
         return 1;
@@ -172,9 +298,10 @@ int main(int argc, char** argv) {
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
-    if (!strcmp(cmd, "click") && argc > 3) {
+    if ((!strcmp(cmd, "click") || !strcmp(cmd, "press")) && argc > 3) {
         DWORD end;
         HWND c;
+        static struct Look before, now;
         if (argc > 4) seconds = atof(argv[4]);
         end = GetTickCount() + (DWORD)(seconds * 1000);
         while (!(c = FindControl(top, argv[3], NULL, 0, 1))) {
@@ -187,7 +314,21 @@ int main(int argc, char** argv) {
             if (!top) return 1;
         }
         /* Posted, so that a modal loop the click opens does not block the driver. */
+        LookAt(top, &before);
         PostMessageA(c, BM_CLICK, 0, 0);
+        if (cmd[0] == 'c') return 0;
+        end = GetTickCount() + (DWORD)(seconds * 1000);
+        for (;;) {
+            if (Gone(top)) return 0;
+            LookAt(top, &now);
+            if (strcmp(before.text, now.text)) break;
+            if (Expired(end)) {
+                fprintf(stderr, "zuvdrive: \"%s\" shows the same after %s\n", argv[2], argv[3]);
+                return 1;
+            }
+            Sleep(50);
+        }
+        EnumWindows(PaintTop, 0);
         return 0;
     }
     if (!strcmp(cmd, "state") && argc > 3) {

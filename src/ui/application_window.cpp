@@ -1,0 +1,69 @@
+// The application's own window: the task-bar entry "ZUV - Setup" that owns the background.
+#include "ui/application_window.h"
+
+#include "ui/resource.h"
+
+namespace zuv::ui {
+
+ApplicationWindow::~ApplicationWindow() {
+    if (window_) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+bool ApplicationWindow::Create(HINSTANCE instance) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZUV_SETUP));
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    // No size, in the middle of the screen: the entry is all there is to see of it.
+    window_ = CreateWindowExA(0, kClassName, kTitle, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+                              nullptr, instance, this);
+    return window_ != nullptr;
+}
+
+void ApplicationWindow::Show() {
+    if (window_) ShowWindow(window_, SW_SHOWNOACTIVATE);
+}
+
+LRESULT CALLBACK ApplicationWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<ApplicationWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<ApplicationWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    return self->Handle(message, wParam, lParam);
+}
+
+LRESULT ApplicationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE && main_ && IsWindow(main_)) {
+                SetActiveWindow(GetLastActivePopup(main_));
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            // Never destroyed by a close: that would take the background with it unasked.
+            if (main_ && IsWindow(main_) && IsWindowEnabled(main_)) PostMessageA(main_, WM_CLOSE, 0, 0);
+            return 0;
+        case WM_NCDESTROY: {
+            HWND window = window_;
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            return DefWindowProcA(window, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+}  // namespace zuv::ui
