@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/routines.h"
+#include "platform/win32/wide_path.h"
 #include "platform/win32/win32_platform.h"
 #include "uninstall/uninstaller.h"
 #include "uninstaller/uninstall_window.h"
@@ -27,16 +28,31 @@ std::vector<std::string> Parameters() {
     return params;
 }
 
+using zuv::platform::LongPath;
+using zuv::platform::Widen;
+
+// The program's own path, whole however deep the install directory lies (the buffer grows
+// until the name fits).
 std::string ModulePath() {
-    char path[MAX_PATH * 2] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    return path;
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return std::string();
+        if (n < path.size()) return zuv::platform::NarrowPath(path.substr(0, n));
+        if (path.size() >= 32768) return std::string();
+        path.assign(path.size() * 2, L'\0');
+    }
 }
 
 std::string TempFolder() {
-    char path[MAX_PATH + 1] = {};
-    DWORD n = GetTempPathA(sizeof path, path);
-    return n ? zuv::common::WithBackslash(std::string(path, n)) : std::string();
+    std::wstring path(MAX_PATH + 1, L'\0');
+    DWORD n = GetTempPathW(static_cast<DWORD>(path.size()), &path[0]);
+    if (n >= path.size()) {
+        path.assign(n + 1, L'\0');
+        n = GetTempPathW(static_cast<DWORD>(path.size()), &path[0]);
+    }
+    return n && n < path.size() ? zuv::common::WithBackslash(zuv::platform::NarrowPath(path.substr(0, n)))
+                                : std::string();
 }
 
 bool HasSwitch(const std::vector<std::string>& params, const char* prefix) {
@@ -45,12 +61,12 @@ bool HasSwitch(const std::vector<std::string>& params, const char* prefix) {
     return false;
 }
 
-bool StartProcess(std::string commandLine, DWORD flags) {
-    STARTUPINFOA startup{};
+bool StartProcess(const std::string& commandLine, DWORD flags) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
-                        &process))
+    std::wstring wide = Widen(commandLine);
+    if (!CreateProcessW(nullptr, &wide[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -64,12 +80,12 @@ bool RelaunchFromTemp(const std::string& self, const zuv::uninstall::UninstallOp
     const std::string temp = TempFolder();
     if (temp.empty()) return false;
     const std::string copy = temp + "zuv-uninstall-" + std::to_string(GetCurrentProcessId()) + ".exe";
-    if (!CopyFileA(self.c_str(), copy.c_str(), FALSE)) return false;
+    if (!CopyFileW(LongPath(self).c_str(), LongPath(copy).c_str(), FALSE)) return false;
     std::string command = "\"" + copy + "\" \"/D=" + options.installDir + "\" /W=" +
                           std::to_string(GetCurrentProcessId());
     for (const std::string& p : params) command += " \"" + p + "\"";
     if (StartProcess(command, 0)) return true;
-    DeleteFileA(copy.c_str());
+    DeleteFileW(LongPath(copy).c_str());
     return false;
 }
 
@@ -91,7 +107,8 @@ void RemoveSelfLater(const std::string& self) {
     const std::string text = "@echo off\r\nset n=0\r\n:again\r\ndel \"" + self + "\" >nul 2>&1\r\nif not exist \"" +
                              self + "\" goto done\r\nset /a n+=1\r\nif %n% lss 3000 goto again\r\n:done\r\ndel \"" +
                              batch + "\" >nul 2>&1\r\n";
-    HANDLE file = CreateFileA(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(LongPath(batch).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool started = false;
     if (file != INVALID_HANDLE_VALUE) {
         DWORD written = 0;
@@ -99,9 +116,9 @@ void RemoveSelfLater(const std::string& self) {
                         written == text.size();
         CloseHandle(file);
         started = ok && StartProcess("cmd.exe /c \"\"" + batch + "\"\"", CREATE_NO_WINDOW);
-        if (!started) DeleteFileA(batch.c_str());
+        if (!started) DeleteFileW(LongPath(batch).c_str());
     }
-    if (!started) MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (!started) MoveFileExW(LongPath(self).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 int Run(HINSTANCE instance) {
@@ -110,7 +127,7 @@ int Run(HINSTANCE instance) {
     const auto options = zuv::uninstall::ParseUninstallParams(params, zuv::common::DirPart(self));
     const bool temporaryCopy = HasSwitch(params, "/D=");
     if (!temporaryCopy &&
-        GetFileAttributesA((options.installDir + "\\uninstall.cfg").c_str()) != INVALID_FILE_ATTRIBUTES &&
+        GetFileAttributesW(LongPath(options.installDir + "\\uninstall.cfg").c_str()) != INVALID_FILE_ATTRIBUTES &&
         RelaunchFromTemp(self, options, params))
         return 0;
     WaitForStarter(params);
