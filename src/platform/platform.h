@@ -7,7 +7,8 @@
 //   - fake/   a directory standing for the drive, an in-memory registry, scripted
 //             answers to every question and a record of every message (unit tests).
 //
-// Paths are 8-bit Windows paths ("C:\WINDOWS\Temp\z") built by plain concatenation.
+// Paths are 8-bit Windows paths ("C:\WINDOWS\Temp\z") built by plain concatenation, in the
+// system's ANSI code page (UTF-8 under install.exe's manifest on Windows 10 1903 and later).
 // Functions that mirror a Win32 call report failure the way the core needs it
 // (false / nullptr / sentinel), never by exception, unless stated.
 #pragma once
@@ -126,7 +127,7 @@ public:
     virtual LocalTime Now() = 0;
     // The system's name and version for the install log ("Windows 10.0 build 19045").
     virtual std::string SystemVersion() = 0;
-    // The user's temporary folder (GetTempPathA), with a trailing "\".
+    // The user's temporary folder (GetTempPath), with a trailing "\".
     virtual std::string TempPath() = 0;
     // The system's code of the last failed call on this thread (GetLastError).
     virtual uint32_t LastError() = 0;
@@ -141,14 +142,15 @@ public:
     virtual bool SetCurrentDirectory(const std::string& path, std::string& error) = 0;
     virtual bool CreateDirectory(const std::string& path) = 0;
     virtual bool RemoveDirectory(const std::string& path) = 0;
-    // Full path of `path` relative to the current directory (GetFullPathNameA).
+    // Full path of `path` relative to the current directory (GetFullPathName), whole.
     virtual std::string FullPath(const std::string& path) = 0;
-    // GetShortPathNameA; empty when it fails.
+    // GetShortPathName (the 8.3 form), of any length; empty when it fails.
     virtual std::string ShortPath(const std::string& path) = 0;
     // Free bytes on the drive holding `path`; -1 when the query fails.
     virtual int64_t DiskFree(const std::string& path) = 0;
     // The longest full path, in characters, that the file calls accept here: 0 when there is
-    // no such limit (long paths enabled), 259 on systems that cut at MAX_PATH.
+    // no such limit; on Windows the 32760 characters the system's own names hold (the file
+    // calls take every path in its "\\?\" form, so MAX_PATH does not apply).
     virtual size_t MaxPathLength() = 0;
 
     // ---- files -------------------------------------------------------------------

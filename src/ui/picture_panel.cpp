@@ -12,6 +12,7 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
+#include "platform/win32/wide_path.h"
 #include "ui/background_window.h"
 #include "ui/screen_scale.h"
 
@@ -90,8 +91,8 @@ void PicturePanel::HidePictures() {
 // as long as the picture lives; reading from memory leaves the file closed, so the shell can
 // delete it from TempDir while the picture is still on the background.
 IStream* ReadIntoMemory(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(platform::LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     IStream* stream = nullptr;
     LARGE_INTEGER size{};

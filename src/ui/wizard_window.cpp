@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include "platform/win32/wide_path.h"
 #include "ui/modal.h"
 #include "ui/screen_scale.h"
 #include "ui/title_label.h"
@@ -546,7 +547,7 @@ void WizardWindow::Close() {
 
 void WizardWindow::Browse() {
     BROWSEINFOA info{};
-    char name[MAX_PATH] = {};
+    char name[MAX_PATH] = {};  // the display name (MAX_PATH as the chooser requires); not used
     info.hwndOwner = window_;
     info.pszDisplayName = name;
     info.lpszTitle = "Choose the directory to install into:";
@@ -561,10 +562,13 @@ void WizardWindow::Browse() {
         if (SUCCEEDED(ole)) OleUninitialize();
         return;
     }
-    char path[MAX_PATH] = {};
-    if (SHGetPathFromIDListA(chosen, path)) {
-        SetMainDirText(path);
-        if (events_.mainDirChanged) events_.mainDirChanged(path);
+    // The chooser names folders of at most MAX_PATH characters, which the UTF-8 code page may
+    // spell in up to three times as many bytes: the path is read as UTF-16, whole.
+    wchar_t path[MAX_PATH + 1] = {};
+    if (SHGetPathFromIDListW(chosen, path)) {
+        const std::string chosenPath = platform::NarrowPath(path);
+        SetMainDirText(chosenPath);
+        if (events_.mainDirChanged) events_.mainDirChanged(chosenPath);
     }
     CoTaskMemFree(chosen);
     if (SUCCEEDED(ole)) OleUninitialize();

@@ -87,8 +87,7 @@ std::string FirstTooLongPath(platform::Platform& platform, const shell::LoadedSc
 std::string PathTooLongMessage(const std::string& path, size_t limit) {
     return "This path is " + std::to_string(path.size()) + " characters long:\r" + path +
            "\rThis system accepts paths of at most " + std::to_string(limit) +
-           " characters (Windows 10 and later accept longer ones when long paths are enabled).\r\r"
-           "Choose a shorter destination directory.";
+           " characters.\r\rChoose a shorter destination directory.";
 }
 
 std::string SpaceNeededLine(const std::vector<common::DriveSpace>& plan) {

@@ -26,9 +26,15 @@ for build in win32 win64; do
   while read -r dll; do
     [[ "$dll" =~ $allowed ]] || fail "$build: imports $dll, which Windows does not carry"
   done <<<"$dlls"
-  # The shell's common folders and the ANSI calls the program is built on.
-  for fn in SHGetFolderPathA SHGetSpecialFolderPathA CreateFileA GetDiskFreeSpaceExA; do
+  # The shell's common folders and the file, folder, INI and shell calls take paths in UTF-16,
+  # never cut at MAX_PATH; no path goes through an ANSI file call.
+  for fn in SHGetFolderPathW SHGetSpecialFolderPathW CreateFileW CreateDirectoryW FindFirstFileW \
+            GetDiskFreeSpaceExW WritePrivateProfileStringW GetPrivateProfileStringW ShellExecuteW; do
     grep -qE "[[:space:]]$fn\$" <<<"$dump" || fail "$build: does not import $fn"
+  done
+  for fn in CreateFileA CreateDirectoryA FindFirstFileA DeleteFileA GetFileAttributesA \
+            WritePrivateProfileStringA GetPrivateProfileStringA GetShortPathNameA; do
+    ! grep -qE "[[:space:]]$fn\$" <<<"$dump" || fail "$build: imports $fn, which cuts paths at MAX_PATH"
   done
   manifest=$(strings -n 6 "$exe" | tr -d '\r')
   for want in 'requestedExecutionLevel level="requireAdministrator"' 'Microsoft.Windows.Common-Controls' \

@@ -1,6 +1,7 @@
 // The POSIX platform's case-insensitive path lookup: a folder is read once however many
 // files are looked up or created in it, and the lookup still follows every change to the
-// folder, made through the platform or behind its back.
+// folder, made through the platform or behind its back. And a current directory deeper than
+// PATH_MAX is read whole.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +9,9 @@
 #include <fstream>
 #include <functional>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/posix/posix_platform.h"
 
@@ -93,6 +97,24 @@ TEST_F(PosixLookupTest, LookupFollowsEveryChangeToTheFolder) {
         EXPECT_EQ(platform.HostPath(dir + "\\" + s.asked), dir + "/" + s.found);
         EXPECT_EQ(platform.HostPath(dir + "\\OTHER.BIN"), dir + "/Other.bin");
     }
+}
+
+// Made one level at a time from inside (no single path to it fits PATH_MAX).
+TEST_F(PosixLookupTest, CurrentDirectoryDeeperThanPathMaxIsReadWhole) {
+    const std::string level(200, 'd');
+    const int back = ::open(".", O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(back, 0);
+    ASSERT_EQ(::chdir(dir.c_str()), 0);
+    std::string expected = dir;
+    while (expected.size() <= 5000) {
+        ASSERT_EQ(::mkdir(level.c_str(), 0700), 0);
+        ASSERT_EQ(::chdir(level.c_str()), 0);
+        expected += "/" + level;
+    }
+    const std::string current = platform.CurrentDirectory();
+    ASSERT_EQ(::fchdir(back), 0);
+    ::close(back);
+    EXPECT_EQ(current, expected);
 }
 
 }  // namespace

@@ -320,4 +320,46 @@ TEST(Win32Platform, ShellLinkIsSavedAndReadsBack) {
     CoUninitialize();
 }
 
+// Where the code page is not UTF-8 (this test has no manifest: Wine gives it 1252, as Windows
+// before 1903 gives every program), a name with characters the code page lacks comes back by
+// its 8.3 form, which names the same file, instead of a name with "?" that names nothing.
+TEST(Win32Platform, NamesOutsideTheCodePageComeBackByTheirShortForm) {
+    ASSERT_NE(GetACP(), static_cast<UINT>(CP_UTF8));
+    Win32Platform p({});
+    const std::string dir = TempDir() + "\\outside";
+    const std::wstring wideDir(dir.begin(), dir.end());
+    const std::wstring name = L"\\\x65E5\x672C";  // 日本
+    ASSERT_TRUE(CreateDirectoryW(wideDir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateDirectoryW((wideDir + name).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    HANDLE h = CreateFileW((wideDir + name + name + L".txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                           nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, "x", 1, &written, nullptr);
+    CloseHandle(h);
+
+    std::string folder;
+    for (const auto& entry : p.FindFiles(dir + "\\*.*"))
+        if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY && entry.name != "." && entry.name != "..") folder = entry.name;
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.find('?'), std::string::npos) << folder;
+    std::string file;
+    for (const auto& entry : p.FindFiles(dir + "\\" + folder + "\\*.txt")) file = entry.name;
+    ASSERT_FALSE(file.empty());
+    auto in = p.Open(dir + "\\" + folder + "\\" + file, zuv::platform::OpenMode::kReadShared);
+    ASSERT_TRUE(in) << folder << "\\" + file;
+    char c = 0;
+    EXPECT_EQ(in->Read(&c, 1), 1u);
+    EXPECT_EQ(c, 'x');
+    in.reset();
+
+    // The current directory and a full path too.
+    ASSERT_TRUE(SetCurrentDirectoryW((wideDir + name).c_str()));
+    const std::string current = p.CurrentDirectory();
+    EXPECT_EQ(current.find('?'), std::string::npos) << current;
+    EXPECT_NE(p.GetAttributes(current) & FILE_ATTRIBUTE_DIRECTORY, 0u) << current;
+    EXPECT_NE(p.GetAttributes(p.FullPath(file)), zuv::platform::kInvalidAttributes) << p.FullPath(file);
+    SetCurrentDirectoryA(dir.c_str());
+}
+
 }  // namespace

@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Drives, InstallSpaceCheckTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A destination deeper than the system accepts is refused before anything is written, with
-// the path and the limit named; where long paths are enabled it installs whole, never cut.
+// the path and the limit named; where the system has no limit it installs whole, never cut.
 TEST_F(InstallSpaceTest, LongDestinationIsRefusedWhereTheSystemWouldCutIt) {
     std::string deep = "C:\\Programme\\\xC3\x9C\xC3\xAF\x6E\xC3\xAF\x63\xC3\xB8\x64\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
     while (deep.size() < 300) deep += "\\" + std::string(40, 'd');

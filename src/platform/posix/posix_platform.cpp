@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <iostream>
@@ -249,8 +250,12 @@ std::string PosixPlatform::WindowsDirectory() {
 }
 
 std::string PosixPlatform::CurrentDirectory() {
-    char buffer[4096];
-    return ::getcwd(buffer, sizeof buffer) ? buffer : "";
+    // getcwd sizes its own buffer: a directory deeper than PATH_MAX is read whole.
+    char* cwd = ::getcwd(nullptr, 0);
+    if (!cwd) return std::string();
+    std::string path = cwd;
+    std::free(cwd);
+    return path;
 }
 
 bool PosixPlatform::SetCurrentDirectory(const std::string& path, std::string& error) {

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 
 #include "platform/host.h"
+#include "platform/win32/wide_path.h"
 
 namespace zuv::platform {
 namespace {
@@ -62,12 +64,28 @@ HKEY RootKey(RegRoot root) {
     return HKEY_LOCAL_MACHINE;
 }
 
-std::wstring Widen(const std::string& text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(n > 0 ? n : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    if (!wide.empty() && wide.back() == L'\0') wide.pop_back();
-    return wide;
+// GetTempPathW and GetCurrentDirectoryW: asked for the length first, then read whole.
+template <typename Call>
+std::wstring AskWhole(Call call) {
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD n = call(static_cast<DWORD>(buffer.size()), &buffer[0]);
+        if (n == 0) return std::wstring();
+        if (n < buffer.size()) return buffer.substr(0, n);
+        buffer.assign(n + 1, L'\0');
+    }
+    return std::wstring();
+}
+
+// A system message for an error code, without its line end.
+std::string SystemText(DWORD code) {
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string error = text ? Narrow(text) : ("error " + std::to_string(code));
+    if (text) LocalFree(text);
+    while (!error.empty() && (error.back() == '\n' || error.back() == '\r' || error.back() == ' ')) error.pop_back();
+    return error;
 }
 
 // ---- question boxes with the program's own button texts ---------------------------------
@@ -147,9 +165,11 @@ INT_PTR CALLBACK InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK) {
                 auto* state = reinterpret_cast<InputState*>(GetWindowLongPtrA(dialog, DWLP_USER));
-                char text[256] = {};
-                GetDlgItemTextA(dialog, kIdEdit, text, sizeof text);
-                *state->value = text;
+                // 255 characters are up to 765 bytes in UTF-8: read as UTF-16, whole.
+                HWND edit = GetDlgItem(dialog, kIdEdit);
+                std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+                text.resize(static_cast<size_t>(GetWindowTextW(edit, &text[0], static_cast<int>(text.size()))));
+                *state->value = Narrow(text);
                 EndDialog(dialog, IDOK);
                 return TRUE;
             }
@@ -234,10 +254,9 @@ std::string Win32Platform::SystemVersion() {
 }
 
 std::string Win32Platform::TempPath() {
-    char buffer[MAX_PATH + 1];
-    DWORD n = GetTempPathA(sizeof buffer, buffer);
-    if (n == 0 || n > MAX_PATH) return WindowsDirectory() + "\\Temp\\";
-    std::string path(buffer, n);
+    const std::wstring wide = AskWhole([](DWORD size, wchar_t* buffer) { return GetTempPathW(size, buffer); });
+    if (wide.empty()) return WindowsDirectory() + "\\Temp\\";
+    std::string path = NarrowPath(wide);
     if (path.back() != '\\') path += '\\';
     return path;
 }
@@ -264,63 +283,53 @@ std::string Win32Platform::WindowsDirectory() {
 
 std::string Win32Platform::CurrentDirectory() {
     // Asked for its length first: a long current directory is never cut.
-    std::string buffer(MAX_PATH + 1, '\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), &buffer[0]);
-        if (n == 0) return std::string();
-        if (n < buffer.size()) return buffer.substr(0, n);
-        buffer.assign(n + 1, '\0');
-    }
-    return std::string();
+    return NarrowPath(AskWhole([](DWORD size, wchar_t* buffer) { return GetCurrentDirectoryW(size, buffer); }));
 }
 
 bool Win32Platform::SetCurrentDirectory(const std::string& path, std::string& error) {
-    if (::SetCurrentDirectoryA(path.c_str())) return true;
-    DWORD code = GetLastError();
-    char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    error = text ? text : ("error " + std::to_string(code));
-    if (text) LocalFree(text);
-    while (!error.empty() && (error.back() == '\n' || error.back() == '\r' || error.back() == ' ')) error.pop_back();
+    // The current directory never takes the "\\?\" form; it is as long as the system allows.
+    if (::SetCurrentDirectoryW(Widen(path).c_str())) return true;
+    error = SystemText(GetLastError());
     return false;
 }
 
+bool Win32Platform::CreateDirectory(const std::string& path) {
+    return ::CreateDirectoryW(LongPath(path).c_str(), nullptr) != 0;
+}
+
+bool Win32Platform::RemoveDirectory(const std::string& path) { return ::RemoveDirectoryW(LongPath(path).c_str()) != 0; }
+
+bool Win32Platform::DeleteFile(const std::string& path) { return ::DeleteFileW(LongPath(path).c_str()) != 0; }
+
+uint32_t Win32Platform::GetAttributes(const std::string& path) { return ::GetFileAttributesW(LongPath(path).c_str()); }
+
+bool Win32Platform::SetAttributes(const std::string& path, uint32_t attributes) {
+    return ::SetFileAttributesW(LongPath(path).c_str(), attributes) != 0;
+}
+
 std::string Win32Platform::FullPath(const std::string& path) {
-    std::string buffer(MAX_PATH * 2, '\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        char* name = nullptr;
-        DWORD n = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), &buffer[0], &name);
-        if (n == 0) return path;
-        if (n < buffer.size()) return buffer.substr(0, n);
-        buffer.assign(n + 1, '\0');
-    }
-    return path;
+    const std::wstring wide = Widen(path);
+    const std::wstring full =
+        AskWhole([&](DWORD size, wchar_t* buffer) { return GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
+    return full.empty() ? path : NarrowPath(full);
 }
 
 size_t Win32Platform::MaxPathLength() {
-    // Windows 10 1607 and later lift the MAX_PATH cut for a process whose manifest says
-    // longPathAware when the system's LongPathsEnabled setting is on; ntdll tells which.
-    using AreLongPathsEnabled = BOOLEAN(WINAPI*)();
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    auto enabled = ntdll ? reinterpret_cast<AreLongPathsEnabled>(
-                               reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlAreLongPathsEnabled")))
-                         : nullptr;
-    if (enabled && enabled()) return 0;
-    return MAX_PATH - 1;
+    // Every file call goes through the "\\?\" form, which Windows NT takes whatever the
+    // system's long-path setting says.
+    return kLongPathLimit;
 }
 
 std::string Win32Platform::ShortPath(const std::string& path) {
-    char buffer[256] = {};
-    DWORD n = GetShortPathNameA(path.c_str(), buffer, 255);
-    return (n > 0 && n < 255) ? std::string(buffer, n) : std::string();
+    const std::wstring shortPath = ShortPathOf(Widen(path));
+    return shortPath.empty() ? std::string() : Narrow(shortPath);
 }
 
 int64_t Win32Platform::DiskFree(const std::string& path) {
     ULARGE_INTEGER available{}, total{}, free{};
     std::string dir = path;
     if (dir.size() >= 2 && dir[1] == ':') dir = dir.substr(0, 2) + "\\";
-    if (!GetDiskFreeSpaceExA(dir.c_str(), &available, &total, &free)) return -1;
+    if (!GetDiskFreeSpaceExW(LongPath(dir).c_str(), &available, &total, &free)) return -1;
     return static_cast<int64_t>(available.QuadPart);
 }
 
@@ -344,57 +353,69 @@ std::unique_ptr<File> Win32Platform::Open(const std::string& path, OpenMode mode
             disposition = CREATE_ALWAYS;
             break;
     }
-    HANDLE h = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(LongPath(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32File>(h);
 }
 
 std::vector<FindEntry> Win32Platform::FindFiles(const std::string& pattern) {
     std::vector<FindEntry> result;
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA(pattern.c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(LongPath(pattern).c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return result;
     do {
         FindEntry e;
-        e.name = data.cFileName;
+        // A name the code page cannot spell is given by its 8.3 name, which names the same file.
+        bool lossless = true;
+        e.name = Narrow(data.cFileName, &lossless);
+        if (!lossless && data.cAlternateFileName[0]) e.name = Narrow(data.cAlternateFileName);
         e.attributes = data.dwFileAttributes;
         e.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         result.push_back(e);
-    } while (FindNextFileA(h, &data));
+    } while (FindNextFileW(h, &data));
     FindClose(h);
     return result;
 }
 
+// The profile calls stop at MAX_PATH whatever the form of the name under Wine, and Windows
+// promises them no long paths either: the file is named by FittedPath.
 bool Win32Platform::WriteProfileString(const std::string& section, const std::string* key,
                                        const std::string* value, const std::string& file) {
-    return WritePrivateProfileStringA(section.c_str(), key ? key->c_str() : nullptr,
-                                      value ? value->c_str() : nullptr, file.c_str()) != 0;
+    const std::wstring wideKey = key ? Widen(*key) : std::wstring();
+    const std::wstring wideValue = value ? Widen(*value) : std::wstring();
+    return WritePrivateProfileStringW(Widen(section).c_str(), key ? wideKey.c_str() : nullptr,
+                                      value ? wideValue.c_str() : nullptr, FittedPath(file).c_str()) != 0;
 }
 
 bool Win32Platform::ReadProfileString(const std::string& section, const std::string& key, const std::string& file,
                                       std::string& value) {
     // A key that is missing gives back the default; a default no value can hold tells the two
     // apart. The buffer grows until the value fits.
-    static const char kAbsent[] = "\x01\x02" "absent" "\x02\x01";
-    std::vector<char> buffer(1024);
+    static const wchar_t kAbsent[] = L"\x01\x02" L"absent" L"\x02\x01";
+    const std::wstring wideSection = Widen(section), wideKey = Widen(key), path = FittedPath(file);
+    std::vector<wchar_t> buffer(1024);
     for (;;) {
-        DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), kAbsent, buffer.data(),
-                                           static_cast<DWORD>(buffer.size()), file.c_str());
+        DWORD n = GetPrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), kAbsent, buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), path.c_str());
         if (n + 1 < buffer.size() || buffer.size() >= (1u << 20)) {
-            value.assign(buffer.data(), n);
-            return value != kAbsent;
+            const std::wstring wide(buffer.data(), n);
+            if (wide == kAbsent) return false;
+            value = Narrow(wide);
+            return true;
         }
         buffer.resize(buffer.size() * 4);
     }
 }
 
 bool Win32Platform::ProfileSectionExists(const std::string& section, const std::string& file) {
-    std::vector<char> buffer(8192);
+    const std::wstring wideSection = Widen(section), path = FittedPath(file);
+    std::vector<wchar_t> buffer(8192);
     for (;;) {
-        DWORD n = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+        DWORD n = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
         if (n + 2 < buffer.size() || buffer.size() >= (1u << 20)) {
-            for (const char* name = buffer.data(); *name && name < buffer.data() + n; name += std::strlen(name) + 1)
-                if (lstrcmpiA(name, section.c_str()) == 0) return true;
+            for (const wchar_t* name = buffer.data(); *name && name < buffer.data() + n; name += std::wcslen(name) + 1)
+                if (lstrcmpiW(name, wideSection.c_str()) == 0) return true;
             return false;
         }
         buffer.resize(buffer.size() * 4);
@@ -489,35 +510,40 @@ std::string Win32Platform::ShellFolderPath(ShellFolder folder) {
         case ShellFolder::kCommonStartMenu: csidl = CSIDL_COMMON_STARTMENU; break;
         case ShellFolder::kCommonPrograms: csidl = CSIDL_COMMON_PROGRAMS; break;
     }
-    // The shell writes at most MAX_PATH characters here, terminator included. Older shells
-    // without SHGetFolderPathA still answer SHGetSpecialFolderPathA; a shell that knows
-    // neither folder (Windows 95) leaves the answer empty.
-    char buffer[MAX_PATH + 1] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)) &&
-        !SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE))
+    // The shell writes at most MAX_PATH characters here, terminator included (its folders are
+    // never longer). Older shells without SHGetFolderPathW still answer
+    // SHGetSpecialFolderPathW; a shell that knows neither folder (Windows 95) leaves the
+    // answer empty.
+    wchar_t buffer[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)) &&
+        !SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE))
         return std::string();
-    buffer[MAX_PATH] = '\0';
-    std::string path = buffer;
+    buffer[MAX_PATH] = L'\0';
+    std::string path = NarrowPath(buffer);
     if (path.size() > 3 && path.back() == '\\') path.pop_back();
     return path;
 }
 
+// The shell-link object takes paths of at most MAX_PATH characters (a longer target is dropped
+// without a word under Wine), so every path it stores, and the .lnk it saves, is named by
+// FittedPath: a long one by its 8.3 form, which the shell follows to the same place.
 bool Win32Platform::CreateShellLink(const ShellLink& link) {
-    IShellLinkA* shell = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* shell = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&shell))))
         return false;
-    shell->SetPath(link.target.c_str());
-    if (!link.arguments.empty()) shell->SetArguments(link.arguments.c_str());
-    if (!link.workingDir.empty()) shell->SetWorkingDirectory(link.workingDir.c_str());
-    if (!link.description.empty()) shell->SetDescription(link.description.c_str());
-    if (!link.iconPath.empty()) shell->SetIconLocation(link.iconPath.c_str(), link.iconIndex);
+    bool saved = SUCCEEDED(shell->SetPath(FittedPath(link.target).c_str()));
+    if (!link.arguments.empty()) shell->SetArguments(Widen(link.arguments).c_str());
+    if (!link.workingDir.empty()) shell->SetWorkingDirectory(FittedPath(link.workingDir).c_str());
+    if (!link.description.empty()) shell->SetDescription(Widen(link.description).c_str());
+    if (!link.iconPath.empty()) shell->SetIconLocation(FittedPath(link.iconPath).c_str(), link.iconIndex);
     shell->SetShowCmd(link.showCommand);
     IPersistFile* file = nullptr;
-    bool saved = false;
-    if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        saved = SUCCEEDED(file->Save(Widen(link.linkFile).c_str(), TRUE));
+    if (saved && SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        saved = SUCCEEDED(file->Save(FittedPath(link.linkFile).c_str(), TRUE));
         file->Release();
+    } else {
+        saved = false;
     }
     shell->Release();
     return saved;
@@ -525,8 +551,9 @@ bool Win32Platform::CreateShellLink(const ShellLink& link) {
 
 void Win32Platform::LaunchFile(const std::string& file, const std::string& parameters, const std::string& directory,
                                int show) {
-    ShellExecuteA(owner_, nullptr, file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                  directory.empty() ? nullptr : directory.c_str(), show);
+    const std::wstring wideParameters = Widen(parameters), wideDirectory = FittedPath(directory);
+    ShellExecuteW(owner_, nullptr, FittedPath(file).c_str(), parameters.empty() ? nullptr : wideParameters.c_str(),
+                  directory.empty() ? nullptr : wideDirectory.c_str(), show);
 }
 
 bool Win32Platform::AdjustPrivilege(const std::string& name, bool enable) {

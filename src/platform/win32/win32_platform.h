@@ -1,5 +1,8 @@
-// The platform over the real Win32 API (ANSI calls), for install.exe, zuv.exe and the
-// Windows tests.
+// The platform over the real Win32 API, for install.exe, zuv.exe and the Windows tests.
+//
+// Paths arrive as text of the ANSI code page and go to the "W" calls in UTF-16 (see
+// wide_path.h), so that none is cut at MAX_PATH; the registry keeps the "A" calls, which
+// convert by that same code page and have no path limit to lift.
 #pragma once
 
 #include "platform/win32/windows_api.h"
@@ -32,19 +35,17 @@ public:
     std::string WindowsDirectory() override;
     std::string CurrentDirectory() override;
     bool SetCurrentDirectory(const std::string& path, std::string& error) override;
-    bool CreateDirectory(const std::string& path) override { return ::CreateDirectoryA(path.c_str(), nullptr) != 0; }
-    bool RemoveDirectory(const std::string& path) override { return ::RemoveDirectoryA(path.c_str()) != 0; }
+    bool CreateDirectory(const std::string& path) override;
+    bool RemoveDirectory(const std::string& path) override;
     std::string FullPath(const std::string& path) override;
     std::string ShortPath(const std::string& path) override;
     int64_t DiskFree(const std::string& path) override;
     size_t MaxPathLength() override;
 
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
-    bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
-    uint32_t GetAttributes(const std::string& path) override { return ::GetFileAttributesA(path.c_str()); }
-    bool SetAttributes(const std::string& path, uint32_t attributes) override {
-        return ::SetFileAttributesA(path.c_str(), attributes) != 0;
-    }
+    bool DeleteFile(const std::string& path) override;
+    uint32_t GetAttributes(const std::string& path) override;
+    bool SetAttributes(const std::string& path, uint32_t attributes) override;
     std::vector<FindEntry> FindFiles(const std::string& pattern) override;
 
     bool WriteProfileString(const std::string& section, const std::string* key, const std::string* value,

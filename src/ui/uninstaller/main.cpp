@@ -17,6 +17,7 @@
 
 #include "common/routines.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/wide_path.h"
 #include "uninstall/uninstaller.h"
 #include "uninstaller/uninstall_window.h"
 
@@ -30,24 +31,39 @@ std::vector<std::string> Parameters() {
     return params;
 }
 
+using zuv::platform::LongPath;
+using zuv::platform::Widen;
+
+// The program's own path, whole however deep the install directory lies (the buffer grows
+// until the name fits).
 std::string ModulePath() {
-    char path[MAX_PATH * 2] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    return path;
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return std::string();
+        if (n < path.size()) return zuv::platform::NarrowPath(path.substr(0, n));
+        if (path.size() >= 32768) return std::string();
+        path.assign(path.size() * 2, L'\0');
+    }
 }
 
 std::string TempFolder() {
-    char path[MAX_PATH + 1] = {};
-    DWORD n = GetTempPathA(sizeof path, path);
-    return n ? zuv::common::WithBackslash(std::string(path, n)) : std::string();
+    std::wstring path(MAX_PATH + 1, L'\0');
+    DWORD n = GetTempPathW(static_cast<DWORD>(path.size()), &path[0]);
+    if (n >= path.size()) {
+        path.assign(n + 1, L'\0');
+        n = GetTempPathW(static_cast<DWORD>(path.size()), &path[0]);
+    }
+    return n && n < path.size() ? zuv::common::WithBackslash(zuv::platform::NarrowPath(path.substr(0, n)))
+                                : std::string();
 }
 
-bool StartProcess(std::string commandLine, DWORD flags) {
-    STARTUPINFOA startup{};
+bool StartProcess(const std::string& commandLine, DWORD flags) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
-                        &process))
+    std::wstring wide = Widen(commandLine);
+    if (!CreateProcessW(nullptr, &wide[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -60,27 +76,31 @@ bool RunFromTemp(const std::string& self, zuv::uninstall::UninstallOptions optio
     const std::string temp = TempFolder();
     if (temp.empty()) return false;
     const std::string copy = temp + "zuv-uninstall-" + std::to_string(GetCurrentProcessId()) + ".exe";
-    if (!CopyFileA(self.c_str(), copy.c_str(), FALSE)) return false;
+    if (!CopyFileW(LongPath(self).c_str(), LongPath(copy).c_str(), FALSE)) return false;
     // The copy works from the temporary folder: a process whose current directory is the
     // install directory would keep it from being removed. A relative log path is taken from
     // where the uninstaller was started.
     if (!options.log.empty()) {
-        char full[MAX_PATH * 2] = {};
-        const DWORD n = GetFullPathNameA(options.log.c_str(), sizeof full, full, nullptr);
-        if (n && n < sizeof full) options.log = full;
+        const std::wstring log = Widen(options.log);
+        const DWORD need = GetFullPathNameW(log.c_str(), 0, nullptr, nullptr);
+        std::wstring full(need + 1, L'\0');
+        const DWORD n = need ? GetFullPathNameW(log.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr) : 0;
+        if (n && n < full.size()) options.log = zuv::platform::NarrowPath(full.substr(0, n));
     }
     std::string command = "\"" + copy + "\" " + zuv::uninstall::CopyArguments(options, self);
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     AllowSetForegroundWindow(ASFW_ANY);  // the copy's question comes to the front
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, temp.c_str(), &startup,
+    std::wstring wide = Widen(command);
+    const std::wstring where = Widen(temp);
+    if (!CreateProcessW(nullptr, &wide[0], nullptr, nullptr, FALSE, 0, nullptr, where.c_str(), &startup,
                         &process)) {
-        DeleteFileA(copy.c_str());
+        DeleteFileW(LongPath(copy).c_str());
         return false;
     }
     CloseHandle(process.hThread);
-    SetCurrentDirectoryA(temp.c_str());
+    SetCurrentDirectoryW(where.c_str());
     WaitForSingleObject(process.hProcess, INFINITE);
     if (!GetExitCodeProcess(process.hProcess, &exitCode)) exitCode = zuv::uninstall::kFailed;
     CloseHandle(process.hProcess);
@@ -90,14 +110,14 @@ bool RunFromTemp(const std::string& self, zuv::uninstall::UninstallOptions optio
 // Moves the running starter out of the install directory, beside this copy; returns where it
 // went ("" when it could not be moved: it is then deleted at the next restart).
 std::string MoveStarterAside(const std::string& starter, const std::string& self, zuv::common::TInstallLog& log) {
-    if (GetFileAttributesA(starter.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
+    if (GetFileAttributesW(LongPath(starter).c_str()) == INVALID_FILE_ATTRIBUTES) return {};
     const std::string aside = self.substr(0, self.size() - 4) + "-starter.exe";
-    if (MoveFileExA(starter.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (MoveFileExW(LongPath(starter).c_str(), LongPath(aside).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         log.Write("Moved the running " + starter + " to " + aside + " (it is deleted once it has ended)");
         return aside;
     }
     log.Error("Unable to move the running " + starter + " out of the install directory", GetLastError());
-    MoveFileExA(starter.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExW(LongPath(starter).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return {};
 }
 
@@ -111,7 +131,8 @@ void RemoveLater(const std::vector<std::string>& files) {
     for (const std::string& file : files) text += "if exist \"" + file + "\" goto wait\r\n";
     text += "goto done\r\n:wait\r\nset /a n+=1\r\nif %n% lss 3000 goto again\r\n:done\r\ndel \"" + batch +
             "\" >nul 2>&1\r\n";
-    HANDLE file = CreateFileA(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(LongPath(batch).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool started = false;
     if (file != INVALID_HANDLE_VALUE) {
         DWORD written = 0;
@@ -119,10 +140,10 @@ void RemoveLater(const std::vector<std::string>& files) {
                         written == text.size();
         CloseHandle(file);
         started = ok && StartProcess("cmd.exe /c \"\"" + batch + "\"\"", CREATE_NO_WINDOW);
-        if (!started) DeleteFileA(batch.c_str());
+        if (!started) DeleteFileW(LongPath(batch).c_str());
     }
     if (!started)
-        for (const std::string& f : files) MoveFileExA(f.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        for (const std::string& f : files) MoveFileExW(LongPath(f).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 int Run(HINSTANCE instance) {
@@ -130,7 +151,7 @@ int Run(HINSTANCE instance) {
     const auto options = zuv::uninstall::ParseUninstallCommandLine(GetCommandLineA(), zuv::common::DirPart(self));
     const bool temporaryCopy = !options.starter.empty();
     if (!temporaryCopy && !options.Bad() && !options.help &&
-        GetFileAttributesA((options.installDir + "\\uninstall.cfg").c_str()) != INVALID_FILE_ATTRIBUTES) {
+        GetFileAttributesW(LongPath(options.installDir + "\\uninstall.cfg").c_str()) != INVALID_FILE_ATTRIBUTES) {
         DWORD exitCode = 0;
         if (RunFromTemp(self, options, exitCode)) return static_cast<int>(exitCode);
     }

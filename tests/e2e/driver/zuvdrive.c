@@ -8,7 +8,8 @@
    zuvdrive texts TITLE                        prints the caption of every control, one per line
    zuvdrive click TITLE CAPTION [SECONDS]      clicks the enabled control captioned CAPTION ("&" ignored)
    zuvdrive settext TITLE CLASS N TEXT         sets the text of the N-th (from 0) control of CLASS
-   zuvdrive gettext TITLE CLASS N              prints the text of the N-th control of CLASS
+                                               (TEXT in UTF-8: any Unicode character)
+   zuvdrive gettext TITLE CLASS N              prints the text of the N-th control of CLASS in UTF-8
    zuvdrive state TITLE CAPTION                prints "checked"/"unchecked" and "enabled"/"disabled"
    zuvdrive rect TITLE                         prints the window rectangle: left top right bottom
    zuvdrive clickat TITLE X Y [SECONDS]        clicks the window's client area at (X, Y) as soon as
@@ -28,6 +29,7 @@
    TITLE matches a window whose caption equals it; a TITLE starting with "~" matches by
    substring. Exit status 0 on success, 1 when the window or control is not found in time. */
 #include <windows.h>
+#include <shellapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -339,16 +341,24 @@ int main(int argc, char** argv) {
         return 0;
     }
     if ((!strcmp(cmd, "settext") && argc > 5) || (!strcmp(cmd, "gettext") && argc > 4)) {
+        /* The text goes and comes as Unicode (UTF-8 on the command line and the output), so a
+           name outside this program's code page arrives whole. */
         HWND c = FindControl(top, NULL, argv[3], atoi(argv[4]), 0);
-        char text[8192];
+        static wchar_t wide[32768];
+        static char text[3 * 32768];
         if (!c) {
             fprintf(stderr, "zuvdrive: no control %s #%s in \"%s\"\n", argv[3], argv[4], argv[2]);
             return 1;
         }
         if (cmd[0] == 's') {
-            SendMessageA(c, WM_SETTEXT, 0, (LPARAM)argv[5]);
+            int count = 0;
+            wchar_t** wargv = CommandLineToArgvW(GetCommandLineW(), &count);
+            if (!wargv || count <= 5) return 2;
+            SendMessageW(c, WM_SETTEXT, 0, (LPARAM)wargv[5]);
+            LocalFree(wargv);
         } else {
-            SendMessageA(c, WM_GETTEXT, sizeof text, (LPARAM)text);
+            SendMessageW(c, WM_GETTEXT, sizeof wide / sizeof wide[0], (LPARAM)wide);
+            WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, NULL, NULL);
             printf("%s\n", text);
         }
         return 0;
