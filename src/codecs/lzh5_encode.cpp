@@ -54,7 +54,7 @@ constexpr int kTooFar = 4096;
 constexpr int kBestChain = 1024;
 constexpr int kNiceMatch = 192;
 constexpr int kChunk = 1 << 15;
-constexpr int kBestPasses = 2;
+constexpr int kBestPasses = 3;
 
 // Blocks: the size field counts up to 65535 symbols; a stretch is split in halves down to
 // kMinBlock symbols where the halves code to fewer bits than the whole.
@@ -214,16 +214,18 @@ private:
 
     // --- The best parse ---
 
-    // Symbol prices in bits, from the codes of the last pass (or a first guess).
+    // Symbol prices in sixteenths of a bit, from the symbol counts of the last pass (or a
+    // first guess); a distance class's price includes its extra bits.
+    static constexpr uint32_t kBit = 16;
     struct Prices {
         uint32_t symbol[kNC];
         uint32_t distanceClass[kNP];
     };
 
     static void GuessPrices(Prices& p) {
-        for (int c = 0; c < 256; ++c) p.symbol[c] = 8;
-        for (int c = 256; c < kNC; ++c) p.symbol[c] = c < 256 + 16 ? 6 : 10;
-        for (int k = 0; k < kNP; ++k) p.distanceClass[k] = 4 + (k > 1 ? k - 1 : 0);
+        for (int c = 0; c < 256; ++c) p.symbol[c] = 8 * kBit;
+        for (int c = 256; c < kNC; ++c) p.symbol[c] = (c < 256 + 16 ? 6 : 10) * kBit;
+        for (int k = 0; k < kNP; ++k) p.distanceClass[k] = (4 + (k > 1 ? k - 1 : 0)) * kBit;
     }
 
     // Prices from symbol counts: about -log2 of each share, a symbol not seen priced as if it
@@ -234,12 +236,12 @@ private:
             for (int i = 0; i < n; ++i) total += freq[i] + 0.5;
             for (int i = 0; i < n; ++i) {
                 double bits = std::log2(total / (freq[i] + 0.5));
-                out[i] = static_cast<uint32_t>(std::min(16.0, std::max(1.0, bits)) + 0.5);
+                out[i] = static_cast<uint32_t>(std::min(16.0, std::max(1.0, bits)) * kBit + 0.5);
             }
         };
         fill(cFreq.data(), kNC, p.symbol);
         fill(pFreq.data(), kNP, p.distanceClass);
-        for (int k = 2; k < kNP; ++k) p.distanceClass[k] += static_cast<uint32_t>(k - 1);
+        for (int k = 2; k < kNP; ++k) p.distanceClass[k] += static_cast<uint32_t>(k - 1) * kBit;
     }
 
     void ParseBest() {
@@ -370,17 +372,21 @@ private:
     }
 
     // Chooses the blocks for symbols [a, b), whose bits as one block are `whole`: appends the
-    // inner bounds to `cuts` and returns the bits they code to. Halves are looked into further
-    // only when splitting in two pays already.
+    // inner bounds to `cuts` and returns the bits they code to. The normal level looks into
+    // the halves further only when splitting in two pays already; the best one always does.
     uint64_t Plan(int a, int b, uint64_t whole, std::vector<int>& cuts) {
         if (b - a < 2 * kMinBlock) return whole;
         const int mid = a + (b - a) / 2;
-        const uint64_t left = BlockBits(a, mid);
-        const uint64_t right = BlockBits(mid, b);
+        uint64_t left = BlockBits(a, mid);
+        uint64_t right = BlockBits(mid, b);
+        if (!best_ && left + right >= whole) return whole;
+        std::vector<int> inner;
+        left = Plan(a, mid, left, inner);
+        inner.push_back(mid);
+        right = Plan(mid, b, right, inner);
         if (left + right >= whole) return whole;
-        uint64_t bits = Plan(a, mid, left, cuts);
-        cuts.push_back(mid);
-        return bits + Plan(mid, b, right, cuts);
+        cuts.insert(cuts.end(), inner.begin(), inner.end());
+        return left + right;
     }
 
     void CountBlock(int a, int b) {
