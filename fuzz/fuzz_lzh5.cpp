@@ -1,6 +1,7 @@
 // Expands arbitrary bytes with the lzh5 method: the first three bytes pick the expanded
 // size (at most 256 KB), the rest is the compressed stream. Any input must end normally or
-// with the codec's own exception. Round-trips the input through the compressor as well.
+// with the codec's own exception. Round-trips the input through the compressor as well, at
+// the normal level or the best one as the first byte's lowest bit says.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -29,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         common::MemoryStream source(stream);
         common::MemoryStream packed;
         host.CompressionMargin = -int32_t(stream.size()) - 64;
+        host.BestCompression = (data[0] & 1) != 0;
         codecs::RunCodec(host, packed, source, int32_t(stream.size()), int32_t(stream.size()), codecs::coLZH5, checksum,
                          false, false);
         common::MemoryStream again(packed.data());

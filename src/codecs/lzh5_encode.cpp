@@ -99,8 +99,8 @@ public:
         if (end_ == 0) return;  // no input: not even the closing bits
         if (best_) ParseBest();
         else ParseLazy();
-        FlushStore();
-        PutBits(7, 0);
+        FlushStore(true);
+        PutBits(7, 0);  // completes the final byte
     }
 
 private:
@@ -228,19 +228,30 @@ private:
         for (int k = 0; k < kNP; ++k) p.distanceClass[k] = (4 + (k > 1 ? k - 1 : 0)) * kBit;
     }
 
-    // Prices from symbol counts: about -log2 of each share, a symbol not seen priced as if it
-    // were seen half a time.
-    static void PricesFrom(const std::vector<uint32_t>& cFreq, const std::vector<uint32_t>& pFreq, Prices& p) {
-        auto fill = [](const uint32_t* freq, int n, uint32_t* out) {
-            double total = 0;
-            for (int i = 0; i < n; ++i) total += freq[i] + 0.5;
+    // Prices from symbol counts: the lengths of the Huffman codes the counts give, which is
+    // what a block will pay; a symbol not seen is priced a bit above the longest code.
+    void PricesFrom(const std::vector<uint32_t>& cFreq, const std::vector<uint32_t>& pFreq, Prices& p) {
+        auto fill = [this](const std::vector<uint32_t>& freq, int n, uint32_t* out) {
+            uint16_t f[kNC];
+            uint8_t len[kNC];
+            uint16_t code[kNC];
+            uint32_t total = 0;
+            for (int i = 0; i < n; ++i) total += freq[size_t(i)];
+            // Scaled into the builder's 16-bit counts, keeping every symbol seen.
+            for (int i = 0; i < n; ++i)
+                f[i] = static_cast<uint16_t>(freq[size_t(i)] == 0 ? 0 : std::max<uint64_t>(1, uint64_t(freq[size_t(i)]) * 65535 / std::max(total, 1u)));
+            int root = huff_.MakeTree(n, f, len, code);
+            int longest = 1;
+            for (int i = 0; i < n; ++i) longest = std::max<int>(longest, len[i]);
             for (int i = 0; i < n; ++i) {
-                double bits = std::log2(total / (freq[i] + 0.5));
-                out[i] = static_cast<uint32_t>(std::min(16.0, std::max(1.0, bits)) * kBit + 0.5);
+                // A code of one symbol costs nothing per symbol, but a second symbol would give
+                // every one of them a bit: that is what the others are priced at.
+                int bits = root < n ? (i == root ? 0 : 16) : (len[i] ? len[i] : std::min(16, longest + 1));
+                out[i] = static_cast<uint32_t>(bits) * kBit;
             }
         };
-        fill(cFreq.data(), kNC, p.symbol);
-        fill(pFreq.data(), kNP, p.distanceClass);
+        fill(cFreq, kNC, p.symbol);
+        fill(pFreq, kNP, p.distanceClass);
         for (int k = 2; k < kNP; ++k) p.distanceClass[k] += static_cast<uint32_t>(k - 1) * kBit;
     }
 
@@ -356,17 +367,37 @@ private:
         if (symbols_.size() == kMaxBlock) FlushStore();
     }
 
-    void FlushStore() {
+    // Sends the stored symbols as blocks. The last flush sees to it that the stream's last code
+    // does not end on a byte boundary: jlha reads a stream only up to its last byte and drops a
+    // symbol that ends there, while 7-Zip and bsdtar refuse a stream with a byte after the last
+    // code. When it would, the last block's distance lengths are sent with one zero length more
+    // (three bits; readers take trailing zero lengths as the count says), or where that code has
+    // no room for it, the last block gives its last few symbols to a block of their own.
+    void FlushStore(bool last = false) {
         const int n = static_cast<int>(symbols_.size());
         if (n == 0) return;
         std::vector<int> cuts;
         Plan(0, n, BlockBits(0, n), cuts);
-        cuts.push_back(n);
         int from = 0;
         for (int to : cuts) {
             SendBlock(from, to);
             from = to;
         }
+        if (last && (bitsOut_ + BlockBits(from, n)) % 8 == 0) {
+            padDistances_ = true;
+            if ((bitsOut_ + BlockBits(from, n)) % 8 == 0) {
+                padDistances_ = false;
+                for (int k = 1; k <= 16 && n - k > from; ++k) {
+                    if ((bitsOut_ + BlockBits(from, n - k) + BlockBits(n - k, n)) % 8 != 0) {
+                        SendBlock(from, n - k);
+                        from = n - k;
+                        break;
+                    }
+                }
+            }
+        }
+        SendBlock(from, n);
+        padDistances_ = false;
         symbols_.clear();
         values_.clear();
     }
@@ -420,6 +451,7 @@ private:
             counted_ += static_cast<uint64_t>(n);
             return;
         }
+        bitsOut_ += static_cast<uint64_t>(n);
         bitBuf_ = (bitBuf_ << n) | (x & ((1u << n) - 1));
         bitCount_ += n;
         while (bitCount_ >= 8) {
@@ -453,8 +485,12 @@ private:
         }
     }
 
-    void WritePtLen(int n, int nbit, int special) {
+    // Writes the lengths of a short code: the count (trailing zeros dropped, `extra` zeros
+    // kept where there is room for them) and the lengths.
+    void WritePtLen(int nn, int nbit, int special, int extra = 0) {
+        int n = nn;
         while (n > 0 && ptLen_[n - 1] == 0) --n;
+        n = std::min(nn, n + extra);
         PutBits(nbit, static_cast<unsigned>(n));
         int i = 0;
         while (i < n) {
@@ -525,7 +561,7 @@ private:
         }
         int proot = huff_.MakeTree(kNP, pFreq_, ptLen_, ptCode_);
         if (proot >= kNP) {
-            WritePtLen(kNP, kPBit, -1);
+            WritePtLen(kNP, kPBit, -1, padDistances_ ? 1 : 0);
         } else {
             PutBits(kPBit, 0);
             PutBits(kPBit, static_cast<unsigned>(proot));
@@ -568,6 +604,8 @@ private:
     int bitCount_ = 0;
     bool counting_ = false;
     uint64_t counted_ = 0;
+    uint64_t bitsOut_ = 0;         // bits written so far
+    bool padDistances_ = false;    // one zero distance length more in the next header
     HuffmanBuilder huff_;
 };
 
