@@ -44,7 +44,7 @@ constexpr int kNone = -(1 << 30);
 // The normal parse: up to kChain candidates per position, a quarter of that once the match in
 // hand is kGoodMatch long, none past kLazyMatch; a three-byte match farther back than kTooFar
 // costs more than its literals.
-constexpr int kChain = 48;
+constexpr int kChain = 160;
 constexpr int kGoodMatch = 32;
 constexpr int kLazyMatch = 128;
 constexpr int kTooFar = 4096;
