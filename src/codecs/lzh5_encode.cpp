@@ -50,16 +50,18 @@ constexpr int kLazyMatch = 128;
 constexpr int kTooFar = 4096;
 
 // The best parse: deeper chains, a match of kNiceMatch or more taken as found, stretches of
-// kChunk positions, each priced twice.
+// kChunk positions, each parsed kBestPasses times with the prices of the pass before.
 constexpr int kBestChain = 1024;
 constexpr int kNiceMatch = 192;
-constexpr int kChunk = 1 << 15;
+constexpr int kChunk = 1 << 16;
 constexpr int kBestPasses = 3;
 
-// Blocks: the size field counts up to 65535 symbols; a stretch is split in halves down to
-// kMinBlock symbols where the halves code to fewer bits than the whole.
+// Blocks: the size field counts up to 65535 symbols; a stretch is split in two down to
+// kMinBlock symbols where the parts code to fewer bits than the whole: in halves, or at the
+// best of kSplitTries - 1 evenly spaced points for the best level.
 constexpr int kMaxBlock = 65535;
-constexpr int kMinBlock = 2048;
+constexpr int kMinBlock = 1024;
+constexpr int kSplitTries = 16;
 
 // The distance class of a distance value: its count of significant bits (0 for 0).
 inline int DistanceClass(unsigned d) { return d == 0 ? 0 : 32 - __builtin_clz(d); }
@@ -403,13 +405,23 @@ private:
     }
 
     // Chooses the blocks for symbols [a, b), whose bits as one block are `whole`: appends the
-    // inner bounds to `cuts` and returns the bits they code to. The normal level looks into
-    // the halves further only when splitting in two pays already; the best one always does.
+    // inner bounds to `cuts` and returns the bits they code to. The normal level splits in
+    // halves and looks into them further only when splitting pays already; the best one tries
+    // more points and always looks further.
     uint64_t Plan(int a, int b, uint64_t whole, std::vector<int>& cuts) {
         if (b - a < 2 * kMinBlock) return whole;
-        const int mid = a + (b - a) / 2;
+        int mid = a + (b - a) / 2;
         uint64_t left = BlockBits(a, mid);
         uint64_t right = BlockBits(mid, b);
+        if (best_) {
+            for (int j = 1; j < kSplitTries; ++j) {
+                int m = a + int(int64_t(b - a) * j / kSplitTries);
+                if (m == mid || m - a < kMinBlock || b - m < kMinBlock) continue;
+                uint64_t l = BlockBits(a, m);
+                uint64_t r = BlockBits(m, b);
+                if (l + r < left + right) { left = l; right = r; mid = m; }
+            }
+        }
         if (!best_ && left + right >= whole) return whole;
         std::vector<int> inner;
         left = Plan(a, mid, left, inner);
