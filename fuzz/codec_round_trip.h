@@ -1,7 +1,8 @@
 // The body shared by the single-codec fuzzers: the first three bytes of the input pick the
 // expanded size (at most 256 KB), the rest is the compressed stream. Expanding any input must end
 // normally or with the codec's own exception. The input is also packed with the same method and
-// must come back unchanged, with the same checksum.
+// must come back unchanged, with the same checksum; -lh5- packs at the normal level or the
+// best one as the first byte's lowest bit says.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +33,7 @@ inline int ExpandAndRoundTrip(codecs::TCompressionMethod method, const uint8_t* 
     common::MemoryStream source(stream);
     common::MemoryStream packed;
     host.CompressionMargin = -length - 64;
+    host.BestCompression = method == codecs::coLZH5 && (data[0] & 1) != 0;
     codecs::RunCodec(host, packed, source, length, length, method, checksum, false, false);
     common::MemoryStream again(packed.data());
     common::MemoryStream back;

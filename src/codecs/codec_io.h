@@ -100,7 +100,8 @@ int32_t ProgressPercentage(int32_t done, int32_t total);
 void ExpandRLE(CodecIO& io);
 void CompressRLE(CodecIO& io);
 void ExpandLZH5(CodecIO& io, int32_t expandedSize);
-void CompressLZH5(CodecIO& io);
+// `best` chooses the slower parse by price over the lazy one.
+void CompressLZH5(CodecIO& io, bool best = false);
 void ExpandLZH(CodecIO& io, int32_t expandedSize);
 void CompressLZH(CodecIO& io);
 

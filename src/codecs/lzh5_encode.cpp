@@ -1,8 +1,14 @@
-// The -lh5- compressor. Matches are found in a Patricia trie over the text positions of
-// the last 8192 bytes; the parse is lazy with one step of look-ahead; symbols gather in a
-// 16384-byte block buffer and go out as blocks with their own canonical Huffman codes.
+// The -lh5- compressor. Matches are found through hash chains over the last 8191 bytes. The
+// normal parse is lazy with one step of look-ahead; the best parse is an optimal one by price:
+// for each stretch of input it finds every match worth having and picks the cheapest way
+// through, priced by the codes the previous pass gave. Symbols gather in a store of up to
+// 65535 (the most a block's size field counts) and go out in blocks whose bounds are chosen by
+// the size they code to, so that a change in the data starts a block with codes of its own.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "codecs/codec_io.h"
 #include "codecs/huffman.h"
@@ -15,243 +21,449 @@ namespace {
 using namespace lh5;
 
 constexpr int kMaxMatch = 256;
-constexpr int kThreshold = 3;
-constexpr int kNPT = kNT;  // the larger of the two short alphabets
-constexpr int kBufSize = 16384;  // block buffer
+constexpr int kMinMatch = 3;
+constexpr int kMaxDistance = kDicSize - 1;  // 8191 back; distance values 0..8190
+constexpr int kNPT = kNT;                   // the larger of the two short alphabets
 
-// Text buffer: two windows and the longest match. The first input goes behind the first
-// window and its look-ahead; when the position reaches the end of the second window the
-// buffer slides down by one window.
-constexpr int kTextSize = 2 * kDicSize + kMaxMatch;  // 16640
-constexpr int kStartPos = kDicSize + kMaxMatch;      // 8448
+// Text buffer: the input is read in behind the window until the buffer is full; then the
+// window (8192 bytes before the position) and what follows it slide down to the start. The
+// finder reads up to kMaxMatch bytes past the position and compares 8 bytes at a time, so
+// bytes past the input are kept as spaces for that far.
+constexpr int kBufferFill = 1 << 16;
+constexpr int kPad = kMaxMatch + 16;
+constexpr int kTextSize = kBufferFill + kPad;
+static_assert(kBufferFill > kDicSize + 2 * kMaxMatch, "a slide must gain room");
 
-// Trie nodes: 0 is "none"; 1..8191 are internal nodes (from a free list); 8192..8447 are
-// the roots, one per first byte; the leaves are text positions, numbered 8192..16383 (a
-// position p is leaf p or p + 8192). Child links go through hash chains whose heads
-// live in the upper part of `next_`.
-constexpr int kNil = 0;
-constexpr int kMaxHashVal = 3 * kDicSize + (kDicSize / 512 + 1) * 255;  // 28911
-constexpr int kInnerCount = kDicSize + 256;                           // internal nodes and roots
-constexpr int kNodeCount = 2 * kDicSize;                              // everything below the heads
+// Hash chains: a head per hash of three bytes, and for each position of the window the
+// previous position with the same hash. Positions are buffer offsets; kNone lies below any
+// window's start, also after the offsets are lowered by a slide.
+constexpr int kHashBits = 15;
+constexpr int kHashSize = 1 << kHashBits;
+constexpr int kNone = -(1 << 30);
 
-constexpr int Hash(int q, int c) { return q + (c << (kDicBit - 9)) + 2 * kDicSize; }
+// The normal parse: up to kChain candidates per position, a quarter of that once the match in
+// hand is kGoodMatch long, none past kLazyMatch; a three-byte match farther back than kTooFar
+// costs more than its literals.
+constexpr int kChain = 160;
+constexpr int kGoodMatch = 32;
+constexpr int kLazyMatch = 128;
+constexpr int kTooFar = 4096;
+
+// The best parse: deeper chains, a match of kNiceMatch or more taken as found, stretches of
+// kChunk positions, each parsed kBestPasses times with the prices of the pass before.
+constexpr int kBestChain = 1024;
+constexpr int kNiceMatch = 192;
+constexpr int kChunk = 1 << 16;
+constexpr int kBestPasses = 3;
+
+// Blocks: the size field counts up to 65535 symbols; a stretch is split in two down to
+// kMinBlock symbols where the parts code to fewer bits than the whole: in halves, or at the
+// best of kSplitTries - 1 evenly spaced points for the best level.
+constexpr int kMaxBlock = 65535;
+constexpr int kMinBlock = 1024;
+constexpr int kSplitTries = 16;
+
+// The distance class of a distance value: its count of significant bits (0 for 0).
+inline int DistanceClass(unsigned d) { return d == 0 ? 0 : 32 - __builtin_clz(d); }
+
+// Bytes that agree at a and b, up to `limit`.
+inline int MatchLength(const uint8_t* a, const uint8_t* b, int limit) {
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first differing byte is the lowest");
+    int n = 0;
+    while (n + 8 <= limit) {
+        uint64_t x;
+        uint64_t y;
+        std::memcpy(&x, a + n, 8);
+        std::memcpy(&y, b + n, 8);
+        if (x != y) return n + (__builtin_ctzll(x ^ y) >> 3);
+        n += 8;
+    }
+    while (n < limit && a[n] == b[n]) ++n;
+    return n;
+}
+
+struct Match {
+    uint16_t length;
+    uint16_t distance;  // 1..8191
+};
 
 class Lzh5Encoder {
 public:
-    explicit Lzh5Encoder(CodecIO& io) : io_(io) {
-        std::memset(cFreq_, 0, sizeof(cFreq_));
-        std::memset(pFreq_, 0, sizeof(pFreq_));
-        std::memset(text_, 0x20, sizeof(text_));
+    Lzh5Encoder(CodecIO& io, bool best) : io_(io), best_(best) {
+        std::fill(head_, head_ + kHashSize, kNone);
+        std::fill(prev_, prev_ + kDicSize, kNone);
+        symbols_.reserve(kMaxBlock);
+        values_.reserve(kMaxBlock);
     }
 
     void Run() {
-        remainder_ = Load(kStartPos, kDicSize);
-        if (remainder_ == 0) return;
-        InitTrie();
-        matchLen_ = 0;
-        pos_ = kStartPos;
-        InsertNode();
-        if (matchLen_ > remainder_) matchLen_ = remainder_;
-        while (remainder_ > 0) {
-            int lastLen = matchLen_;
-            int lastPos = matchPos_;
-            NextMatch();
-            if (matchLen_ > remainder_) matchLen_ = remainder_;
-            if (matchLen_ > lastLen || lastLen < kThreshold) {
-                Output(text_[pos_ - 1], 0);
-            } else {
-                // The position has moved one past the match's start already.
-                Output(static_cast<unsigned>(lastLen + 253),
-                       static_cast<unsigned>((pos_ - lastPos - 2) & (kDicSize - 1)));
-                while (--lastLen > 0) NextMatch();
-                if (matchLen_ > remainder_) matchLen_ = remainder_;
-            }
-        }
-        SendBlock();
-        PutBits(7, 0);
+        Fill();
+        if (end_ == 0) return;  // no input: not even the closing bits
+        if (best_) ParseBest();
+        else ParseLazy();
+        FlushStore(true);
+        PutBits(7, 0);  // completes the final byte
     }
 
 private:
-    // Reads up to `count` input bytes to `at`; the bytes not delivered become spaces.
-    int Load(int at, int count) {
-        int n = 0;
-        while (n < count && !eof_) {
+    // --- Input and match finding ---
+
+    // Keeps at least kMaxMatch bytes ahead of the position while input lasts, sliding the
+    // buffer when it is full.
+    void Fill() {
+        if (eof_ || end_ - pos_ > kMaxMatch) return;
+        if (end_ == kBufferFill) Slide();
+        while (end_ < kBufferFill) {
             uint8_t b = io_.CodecReadByte();
             if (io_.InputExhausted) {
                 eof_ = true;
                 break;
             }
-            text_[at + n++] = b;
+            text_[end_++] = b;
         }
-        std::memset(text_ + at + n, 0x20, static_cast<size_t>(count - n));
-        return n;
+        if (eof_) std::memset(text_ + end_, 0x20, kPad);
     }
 
-    void InitTrie() {
-        for (int i = kDicSize; i < kInnerCount; ++i) {
-            level_[i] = 1;
-            position_[i] = kNil;
-            childCount_[i] = 0;
-        }
-        for (int i = kDicSize; i < kNodeCount; ++i) parent_[i] = kNil;
-        avail_ = 1;
-        for (int i = 1; i < kDicSize - 1; ++i) next_[i] = i + 1;
-        next_[kDicSize - 1] = kNil;
-        for (int i = 2 * kDicSize; i <= kMaxHashVal; ++i) next_[i] = kNil;
+    void Slide() {
+        const int shift = pos_ - kDicSize;
+        std::memmove(text_, text_ + shift, static_cast<size_t>(end_ - shift));
+        end_ -= shift;
+        pos_ -= shift;
+        for (int& h : head_) h = h >= shift ? h - shift : kNone;
+        for (int& p : prev_) p = p >= shift ? p - shift : kNone;
     }
 
-    // q's child whose edge starts with c, or kNil.
-    int Child(int q, int c) {
-        int r = next_[Hash(q, c)];
-        parent_[kNil] = q;  // stops the walk at the end of the chain
-        while (parent_[r] != q) r = next_[r];
-        return r;
+    static uint32_t Hash(const uint8_t* p) {
+        uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+        return (v * 2654435761u) >> (32 - kHashBits);
     }
 
-    // Makes r q's child for c, at the head of its hash chain.
-    void MakeChild(int q, int c, int r) {
-        int h = Hash(q, c);
-        int t = next_[h];
-        next_[h] = r;
-        next_[r] = t;
-        prev_[t] = r;
-        prev_[r] = h;
-        parent_[r] = q;
-        childCount_[q]++;
+    void Insert(int pos) {
+        uint32_t h = Hash(text_ + pos);
+        prev_[pos & (kDicSize - 1)] = head_[h];
+        head_[h] = pos;
     }
 
-    // Puts a new internal node above `old` where the current text leaves old's edge.
-    void Split(int old) {
-        int node = avail_;
-        avail_ = next_[node];
-        childCount_[node] = 0;
-        int t = prev_[old];
-        prev_[node] = t;
-        next_[t] = node;
-        t = next_[old];
-        next_[node] = t;
-        prev_[t] = node;
-        parent_[node] = parent_[old];
-        level_[node] = matchLen_;
-        position_[node] = pos_;
-        MakeChild(node, text_[matchPos_ + matchLen_], old);
-        MakeChild(node, text_[pos_ + matchLen_], pos_);
-    }
-
-    // Enters the current position and leaves its longest match in matchLen_/matchPos_.
-    // Each internal node keeps the latest position that passed through it, so among equally
-    // long matches the nearest is found.
-    void InsertNode() {
-        int q;
-        int r;
-        if (matchLen_ >= 4) {
-            // The previous position matched matchLen_ bytes at matchPos_, so this one matches
-            // at least one byte less at matchPos_ + 1: start from that leaf and climb.
-            --matchLen_;
-            r = (matchPos_ + 1) | kDicSize;
-            while ((q = parent_[r]) == kNil) r = next_[r];  // replaced leaves point on
-            while (level_[q] >= matchLen_) {
-                r = q;
-                q = parent_[q];
-            }
-            for (int t = q; t < kDicSize; t = parent_[t]) position_[t] = pos_;
-        } else {
-            q = text_[pos_] + kDicSize;
-            int c = text_[pos_ + 1];
-            if ((r = Child(q, c)) == kNil) {
-                MakeChild(q, c, pos_);
-                matchLen_ = 1;
-                return;
-            }
-            matchLen_ = 2;
-        }
-        for (;;) {
-            int j;
-            if (r >= kDicSize) {
-                j = kMaxMatch;
-                matchPos_ = r;
-            } else {
-                j = level_[r];
-                matchPos_ = position_[r];
-            }
-            if (matchPos_ >= pos_) matchPos_ -= kDicSize;
-            const uint8_t* t1 = text_ + pos_ + matchLen_;
-            const uint8_t* t2 = text_ + matchPos_ + matchLen_;
-            while (matchLen_ < j) {
-                if (*t1 != *t2) {
-                    Split(r);
-                    return;
+    // Walks the chain of the position (not yet inserted) for matches longer than `shorter`,
+    // nearest first, up to `maxLen` bytes and `chain` candidates. Each match longer than the
+    // ones before it goes to `found` (when given); returns the longest length (or `shorter`)
+    // with its distance in `distance`.
+    int Search(int maxLen, int chain, int shorter, int& distance, Match* found, int& count) {
+        const uint8_t* here = text_ + pos_;
+        int best = shorter;
+        int cand = head_[Hash(here)];
+        const int limit = pos_ - kMaxDistance;
+        while (cand >= limit && chain-- > 0) {
+            const uint8_t* there = text_ + cand;
+            if (there[best] == here[best] && there[0] == here[0] && there[1] == here[1]) {
+                int len = MatchLength(here, there, maxLen);
+                if (len > best) {
+                    best = len;
+                    distance = pos_ - cand;
+                    if (found) found[count++] = {static_cast<uint16_t>(len), static_cast<uint16_t>(pos_ - cand)};
+                    if (len >= maxLen) break;
                 }
-                ++matchLen_;
-                ++t1;
-                ++t2;
             }
-            if (matchLen_ >= kMaxMatch) break;
-            position_[r] = pos_;
-            q = r;
-            if ((r = Child(q, *t1)) == kNil) {
-                MakeChild(q, *t1, pos_);
-                return;
-            }
-            ++matchLen_;
+            cand = prev_[cand & (kDicSize - 1)];
         }
-        // A full-length match: the new position takes the old leaf's place, and the old
-        // leaf points to it for a later climb from there.
-        int t = prev_[r];
-        prev_[pos_] = t;
-        next_[t] = pos_;
-        t = next_[r];
-        next_[pos_] = t;
-        prev_[t] = pos_;
-        parent_[pos_] = q;
-        parent_[r] = kNil;
-        next_[r] = pos_;
+        return best;
     }
 
-    // Removes the leaf that the current position is about to reuse: the position one
-    // window back. A parent left with one child is removed and the child takes its place.
-    void DeleteNode() {
-        if (parent_[pos_] == kNil) return;
-        int r = prev_[pos_];
-        int s = next_[pos_];
-        next_[r] = s;
-        prev_[s] = r;
-        r = parent_[pos_];
-        parent_[pos_] = kNil;
-        if (r >= kDicSize || --childCount_[r] > 1) return;
-        int t = position_[r];
-        if (t >= pos_) t -= kDicSize;
-        s = Child(r, text_[t + level_[r]]);
-        t = prev_[s];
-        int u = next_[s];
-        next_[t] = u;
-        prev_[u] = t;
-        t = prev_[r];
-        next_[t] = s;
-        prev_[s] = t;
-        t = next_[r];
-        prev_[t] = s;
-        next_[s] = t;
-        parent_[s] = parent_[r];
-        parent_[r] = kNil;
-        next_[r] = avail_;
-        avail_ = r;
+    int InputLeft() const { return std::min(kMaxMatch, end_ - pos_); }
+
+    // --- The normal parse ---
+
+    // One step of look-ahead: the match found at the previous position is sent only when the
+    // match here is not longer; otherwise the previous byte goes out as a literal.
+    void ParseLazy() {
+        int prevLen = 0;
+        int prevDist = 0;
+        bool pending = false;  // the byte before the position is not sent yet
+        for (;;) {
+            Fill();
+            if (pos_ >= end_) break;
+            int len = 0;
+            int dist = 0;
+            if (prevLen < kLazyMatch) {
+                int count = 0;
+                int shorter = std::max(prevLen, kMinMatch - 1);
+                len = Search(InputLeft(), prevLen >= kGoodMatch ? kChain / 4 : kChain, shorter, dist, nullptr, count);
+                if (len == shorter) len = 0;
+                if (len == kMinMatch && dist > kTooFar) len = 0;
+            }
+            Insert(pos_);
+            if (pending && prevLen >= kMinMatch && len <= prevLen) {
+                AddMatch(prevLen, prevDist);
+                // pos_ - 1 and pos_ are in the chains; the rest of the match goes in now.
+                for (int k = prevLen - 2; k > 0; --k) {
+                    ++pos_;
+                    Fill();
+                    Insert(pos_);
+                }
+                ++pos_;
+                pending = false;
+                prevLen = 0;
+                continue;
+            }
+            if (pending) AddLiteral(text_[pos_ - 1]);
+            pending = true;
+            prevLen = len;
+            prevDist = dist;
+            ++pos_;
+        }
+        if (pending) AddLiteral(text_[pos_ - 1]);
     }
 
-    // One position on, sliding the text buffer at its end.
-    void NextMatch() {
-        --remainder_;
-        if (++pos_ == 2 * kDicSize) {
-            std::memmove(text_, text_ + kDicSize, kDicSize + kMaxMatch);
-            remainder_ += Load(kDicSize + kMaxMatch, kDicSize);
-            pos_ = kDicSize;
-        }
-        DeleteNode();
-        InsertNode();
+    // --- The best parse ---
+
+    // Symbol prices in sixteenths of a bit, from the symbol counts of the last pass (or a
+    // first guess); a distance class's price includes its extra bits.
+    static constexpr uint32_t kBit = 16;
+    struct Prices {
+        uint32_t symbol[kNC];
+        uint32_t distanceClass[kNP];
+    };
+
+    static void GuessPrices(Prices& p) {
+        for (int c = 0; c < 256; ++c) p.symbol[c] = 8 * kBit;
+        for (int c = 256; c < kNC; ++c) p.symbol[c] = (c < 256 + 16 ? 6 : 10) * kBit;
+        for (int k = 0; k < kNP; ++k) p.distanceClass[k] = (4 + (k > 1 ? k - 1 : 0)) * kBit;
     }
+
+    // Prices from symbol counts: the lengths of the Huffman codes the counts give, which is
+    // what a block will pay; a symbol not seen is priced a bit above the longest code.
+    void PricesFrom(const std::vector<uint32_t>& cFreq, const std::vector<uint32_t>& pFreq, Prices& p) {
+        auto fill = [this](const std::vector<uint32_t>& freq, int n, uint32_t* out) {
+            uint16_t f[kNC];
+            uint8_t len[kNC];
+            uint16_t code[kNC];
+            uint32_t total = 0;
+            for (int i = 0; i < n; ++i) total += freq[size_t(i)];
+            // Scaled into the builder's 16-bit counts, keeping every symbol seen.
+            for (int i = 0; i < n; ++i)
+                f[i] = static_cast<uint16_t>(freq[size_t(i)] == 0 ? 0 : std::max<uint64_t>(1, uint64_t(freq[size_t(i)]) * 65535 / std::max(total, 1u)));
+            int root = huff_.MakeTree(n, f, len, code);
+            int longest = 1;
+            for (int i = 0; i < n; ++i) longest = std::max<int>(longest, len[i]);
+            for (int i = 0; i < n; ++i) {
+                // A code of one symbol costs nothing per symbol, but a second symbol would give
+                // every one of them a bit: that is what the others are priced at.
+                int bits = root < n ? (i == root ? 0 : 16) : (len[i] ? len[i] : std::min(16, longest + 1));
+                out[i] = static_cast<uint32_t>(bits) * kBit;
+            }
+        };
+        fill(cFreq, kNC, p.symbol);
+        fill(pFreq, kNP, p.distanceClass);
+        for (int k = 2; k < kNP; ++k) p.distanceClass[k] += static_cast<uint32_t>(k - 1) * kBit;
+    }
+
+    void ParseBest() {
+        Prices prices;
+        GuessPrices(prices);
+        std::vector<uint8_t> bytes(kChunk);
+        std::vector<uint32_t> first(kChunk + 1);  // where each position's matches start
+        std::vector<Match> matches;
+        std::vector<uint32_t> cost(kChunk + 1);
+        std::vector<Match> step(kChunk + 1);  // the last step on the cheapest way to each position
+        std::vector<uint32_t> cFreq(kNC);
+        std::vector<uint32_t> pFreq(kNP);
+        Match found[kMaxMatch];
+        for (;;) {
+            // Gather the stretch's bytes and matches. A match of kNiceMatch or more is taken
+            // as it is: the positions it covers are entered without a search.
+            matches.clear();
+            int n = 0;
+            int skip = 0;
+            for (; n < kChunk; ++n, ++pos_) {
+                Fill();
+                if (pos_ >= end_) break;
+                bytes[size_t(n)] = text_[pos_];
+                first[size_t(n)] = static_cast<uint32_t>(matches.size());
+                if (skip > 0) {
+                    --skip;
+                } else {
+                    int count = 0;
+                    int dist = 0;
+                    int len = Search(InputLeft(), kBestChain, kMinMatch - 1, dist, found, count);
+                    matches.insert(matches.end(), found, found + count);
+                    if (len >= kNiceMatch) skip = len - 1;
+                }
+                Insert(pos_);
+            }
+            first[size_t(n)] = static_cast<uint32_t>(matches.size());
+            if (n == 0) break;
+            for (int pass = 0; pass < kBestPasses; ++pass) {
+                CheapestWay(n, bytes, first, matches, prices, cost, step);
+                // Count the symbols of the way found, for the next pass's prices.
+                std::fill(cFreq.begin(), cFreq.end(), 0u);
+                std::fill(pFreq.begin(), pFreq.end(), 0u);
+                for (int i = n; i > 0;) {
+                    const Match& m = step[size_t(i)];
+                    if (m.length == 0) {
+                        cFreq[bytes[size_t(i - 1)]]++;
+                        --i;
+                    } else {
+                        cFreq[m.length + 253u]++;
+                        pFreq[size_t(DistanceClass(m.distance - 1u))]++;
+                        i -= m.length;
+                    }
+                }
+                PricesFrom(cFreq, pFreq, prices);
+            }
+            // Send the way found, front to back.
+            std::vector<Match> way;
+            for (int i = n; i > 0;) {
+                const Match& m = step[size_t(i)];
+                way.push_back(m.length == 0 ? Match{0, bytes[size_t(i - 1)]} : m);
+                i -= m.length == 0 ? 1 : m.length;
+            }
+            for (auto it = way.rbegin(); it != way.rend(); ++it) {
+                if (it->length == 0) AddLiteral(static_cast<uint8_t>(it->distance));
+                else AddMatch(it->length, it->distance);
+            }
+        }
+    }
+
+    // The cheapest way through the stretch's n positions: cost[i] bits to reach position i,
+    // step[i] the literal (length 0) or match that ends there. Matches are clipped to the
+    // stretch; for each length the nearest match that long is used.
+    static void CheapestWay(int n, const std::vector<uint8_t>& bytes, const std::vector<uint32_t>& first,
+                            const std::vector<Match>& matches, const Prices& prices, std::vector<uint32_t>& cost,
+                            std::vector<Match>& step) {
+        std::fill(cost.begin(), cost.begin() + n + 1, UINT32_MAX);
+        cost[0] = 0;
+        for (int i = 0; i < n; ++i) {
+            const uint32_t here = cost[size_t(i)];
+            uint32_t lit = here + prices.symbol[bytes[size_t(i)]];
+            if (lit < cost[size_t(i + 1)]) {
+                cost[size_t(i + 1)] = lit;
+                step[size_t(i + 1)] = {0, 0};
+            }
+            int len = kMinMatch;
+            for (uint32_t k = first[size_t(i)]; k < first[size_t(i + 1)]; ++k) {
+                const Match& m = matches[k];
+                const int top = std::min<int>(m.length, n - i);
+                const uint32_t distPrice = prices.distanceClass[DistanceClass(m.distance - 1u)];
+                for (; len <= top; ++len) {
+                    uint32_t c = here + distPrice + prices.symbol[len + 253];
+                    if (c < cost[size_t(i + len)]) {
+                        cost[size_t(i + len)] = c;
+                        step[size_t(i + len)] = {static_cast<uint16_t>(len), m.distance};
+                    }
+                }
+            }
+        }
+    }
+
+    // --- The symbol store ---
+
+    void AddLiteral(uint8_t b) {
+        symbols_.push_back(b);
+        values_.push_back(0);
+        if (symbols_.size() == kMaxBlock) FlushStore();
+    }
+
+    void AddMatch(int length, int distance) {
+        symbols_.push_back(static_cast<uint16_t>(length + 253));
+        values_.push_back(static_cast<uint16_t>(distance - 1));
+        if (symbols_.size() == kMaxBlock) FlushStore();
+    }
+
+    // Sends the stored symbols as blocks. The last flush sees to it that the stream's last code
+    // does not end on a byte boundary: jlha reads a stream only up to its last byte and drops a
+    // symbol that ends there, while 7-Zip and bsdtar refuse a stream with a byte after the last
+    // code. When it would, the last block's distance lengths are sent with one zero length more
+    // (three bits; readers take trailing zero lengths as the count says), or where that code has
+    // no room for it, the last block gives its last few symbols to a block of their own.
+    void FlushStore(bool last = false) {
+        const int n = static_cast<int>(symbols_.size());
+        if (n == 0) return;
+        std::vector<int> cuts;
+        Plan(0, n, BlockBits(0, n), cuts);
+        int from = 0;
+        for (int to : cuts) {
+            SendBlock(from, to);
+            from = to;
+        }
+        if (last && (bitsOut_ + BlockBits(from, n)) % 8 == 0) {
+            padDistances_ = true;
+            if ((bitsOut_ + BlockBits(from, n)) % 8 == 0) {
+                padDistances_ = false;
+                for (int k = 1; k <= 16 && n - k > from; ++k) {
+                    if ((bitsOut_ + BlockBits(from, n - k) + BlockBits(n - k, n)) % 8 != 0) {
+                        SendBlock(from, n - k);
+                        from = n - k;
+                        break;
+                    }
+                }
+            }
+        }
+        SendBlock(from, n);
+        padDistances_ = false;
+        symbols_.clear();
+        values_.clear();
+    }
+
+    // Chooses the blocks for symbols [a, b), whose bits as one block are `whole`: appends the
+    // inner bounds to `cuts` and returns the bits they code to. The normal level splits in
+    // halves and looks into them further only when splitting pays already; the best one tries
+    // more points and always looks further.
+    uint64_t Plan(int a, int b, uint64_t whole, std::vector<int>& cuts) {
+        if (b - a < 2 * kMinBlock) return whole;
+        int mid = a + (b - a) / 2;
+        uint64_t left = BlockBits(a, mid);
+        uint64_t right = BlockBits(mid, b);
+        if (best_) {
+            for (int j = 1; j < kSplitTries; ++j) {
+                int m = a + int(int64_t(b - a) * j / kSplitTries);
+                if (m == mid || m - a < kMinBlock || b - m < kMinBlock) continue;
+                uint64_t l = BlockBits(a, m);
+                uint64_t r = BlockBits(m, b);
+                if (l + r < left + right) { left = l; right = r; mid = m; }
+            }
+        }
+        if (!best_ && left + right >= whole) return whole;
+        std::vector<int> inner;
+        left = Plan(a, mid, left, inner);
+        inner.push_back(mid);
+        right = Plan(mid, b, right, inner);
+        if (left + right >= whole) return whole;
+        cuts.insert(cuts.end(), inner.begin(), inner.end());
+        return left + right;
+    }
+
+    void CountBlock(int a, int b) {
+        std::memset(cFreq_, 0, sizeof(cFreq_));
+        std::memset(pFreq_, 0, sizeof(pFreq_));
+        for (int i = a; i < b; ++i) {
+            unsigned c = symbols_[size_t(i)];
+            cFreq_[c]++;
+            if (c >= 256) pFreq_[DistanceClass(values_[size_t(i)])]++;
+        }
+    }
+
+    // The bits that symbols [a, b) take as one block, its header included.
+    uint64_t BlockBits(int a, int b) {
+        CountBlock(a, b);
+        counting_ = true;
+        counted_ = 0;
+        SendHeader();
+        counting_ = false;
+        uint64_t bits = counted_;
+        for (int c = 0; c < kNC; ++c) bits += uint64_t(cFreq_[c]) * cLen_[c];
+        for (int k = 0; k < kNP; ++k) bits += uint64_t(pFreq_[k]) * (ptLen_[k] + (k > 1 ? k - 1 : 0));
+        return bits;
+    }
+
+    // --- Block output ---
 
     void PutBits(int n, unsigned x) {
         if (n == 0) return;
+        if (counting_) {
+            counted_ += static_cast<uint64_t>(n);
+            return;
+        }
+        bitsOut_ += static_cast<uint64_t>(n);
         bitBuf_ = (bitBuf_ << n) | (x & ((1u << n) - 1));
         bitCount_ += n;
         while (bitCount_ >= 8) {
@@ -259,34 +471,6 @@ private:
             io_.CodecWriteByte(static_cast<uint8_t>(bitBuf_ >> bitCount_));
         }
     }
-
-    void Output(unsigned c, unsigned p) {
-        outputMask_ >>= 1;
-        if (outputMask_ == 0) {
-            outputMask_ = 0x80;
-            if (outputPos_ >= kBufSize - 24) {
-                SendBlock();
-                outputPos_ = 0;
-            }
-            cpos_ = outputPos_++;
-            buf_[cpos_] = 0;
-        }
-        buf_[outputPos_++] = static_cast<uint8_t>(c);
-        cFreq_[c]++;
-        if (c >= 256) {
-            buf_[cpos_] |= static_cast<uint8_t>(outputMask_);
-            buf_[outputPos_++] = static_cast<uint8_t>(p >> 8);
-            buf_[outputPos_++] = static_cast<uint8_t>(p);
-            int k = 0;
-            while (p) {
-                p >>= 1;
-                ++k;
-            }
-            pFreq_[k]++;
-        }
-    }
-
-    // --- Block output ---
 
     void CountTFreq() {
         for (int i = 0; i < kNT; ++i) tFreq_[i] = 0;
@@ -313,8 +497,12 @@ private:
         }
     }
 
-    void WritePtLen(int n, int nbit, int special) {
+    // Writes the lengths of a short code: the count (trailing zeros dropped, `extra` zeros
+    // kept where there is room for them) and the lengths.
+    void WritePtLen(int nn, int nbit, int special, int extra = 0) {
+        int n = nn;
         while (n > 0 && ptLen_[n - 1] == 0) --n;
+        n = std::min(nn, n + extra);
         PutBits(nbit, static_cast<unsigned>(n));
         int i = 0;
         while (i < n) {
@@ -360,18 +548,10 @@ private:
         }
     }
 
-    void EncodeP(unsigned p) {
-        unsigned c = 0;
-        unsigned q = p;
-        while (q) {
-            q >>= 1;
-            ++c;
-        }
-        PutBits(ptLen_[c], ptCode_[c]);
-        if (c > 1) PutBits(static_cast<int>(c) - 1, p & (0xFFFFu >> (17 - c)));
-    }
-
-    void SendBlock() {
+    // Builds the block's three codes from cFreq_/pFreq_ and writes its header: the size
+    // field, the code-length code with the literal/length lengths, and the distance lengths.
+    // Leaves the literal/length code in cLen_/cCode_ and the distance code in ptLen_/ptCode_.
+    void SendHeader() {
         int root = huff_.MakeTree(kNC, cFreq_, cLen_, cCode_);
         unsigned size = root >= kNC ? huff_.Frequency(root) : cFreq_[root];
         PutBits(16, size);
@@ -393,49 +573,38 @@ private:
         }
         int proot = huff_.MakeTree(kNP, pFreq_, ptLen_, ptCode_);
         if (proot >= kNP) {
-            WritePtLen(kNP, kPBit, -1);
+            WritePtLen(kNP, kPBit, -1, padDistances_ ? 1 : 0);
         } else {
             PutBits(kPBit, 0);
             PutBits(kPBit, static_cast<unsigned>(proot));
         }
-        int pos = 0;
-        unsigned flags = 0;
-        for (unsigned i = 0; i < size; ++i) {
-            if (i % 8 == 0) flags = buf_[pos++];
-            else flags <<= 1;
-            if (flags & 0x80) {
-                unsigned c = buf_[pos++] + 256u;
-                PutBits(cLen_[c], cCode_[c]);
-                unsigned k = static_cast<unsigned>(buf_[pos++]) << 8;
-                k += buf_[pos++];
-                EncodeP(k);
-            } else {
-                unsigned c = buf_[pos++];
-                PutBits(cLen_[c], cCode_[c]);
+    }
+
+    void SendBlock(int a, int b) {
+        CountBlock(a, b);
+        SendHeader();
+        for (int i = a; i < b; ++i) {
+            unsigned c = symbols_[size_t(i)];
+            PutBits(cLen_[c], cCode_[c]);
+            if (c >= 256) {
+                unsigned d = values_[size_t(i)];
+                int k = DistanceClass(d);
+                PutBits(ptLen_[k], ptCode_[k]);
+                if (k > 1) PutBits(k - 1, d);
             }
         }
-        std::memset(cFreq_, 0, sizeof(cFreq_));
-        std::memset(pFreq_, 0, sizeof(pFreq_));
     }
 
     CodecIO& io_;
+    const bool best_;
     uint8_t text_[kTextSize];
-    int level_[kInnerCount];
-    int position_[kInnerCount];
-    int childCount_[kInnerCount];
-    int parent_[kNodeCount];
-    int prev_[kNodeCount];
-    int next_[kMaxHashVal + 1];
+    int head_[kHashSize];
+    int prev_[kDicSize];
     int pos_ = 0;
-    int matchPos_ = 0;
-    int matchLen_ = 0;
-    int avail_ = 1;
-    int remainder_ = 0;
+    int end_ = 0;
     bool eof_ = false;
-    uint8_t buf_[kBufSize];
-    int outputPos_ = 0;
-    unsigned outputMask_ = 0;
-    int cpos_ = 0;
+    std::vector<uint16_t> symbols_;  // 0..255 literals, 256..509 lengths + 253
+    std::vector<uint16_t> values_;   // a match's distance value (distance - 1)
     uint16_t cFreq_[kNC];
     uint16_t pFreq_[kNP];
     uint16_t tFreq_[kNT];
@@ -445,13 +614,17 @@ private:
     uint16_t ptCode_[kNPT];
     uint64_t bitBuf_ = 0;
     int bitCount_ = 0;
+    bool counting_ = false;
+    uint64_t counted_ = 0;
+    uint64_t bitsOut_ = 0;         // bits written so far
+    bool padDistances_ = false;    // one zero distance length more in the next header
     HuffmanBuilder huff_;
 };
 
 }  // namespace
 
-void CompressLZH5(CodecIO& io) {
-    auto encoder = std::make_unique<Lzh5Encoder>(io);
+void CompressLZH5(CodecIO& io, bool best) {
+    auto encoder = std::make_unique<Lzh5Encoder>(io, best);
     encoder->Run();
 }
 

@@ -18,7 +18,7 @@ int32_t RunCodec(const CodecHost& host, common::Stream& dest, common::Stream& so
         switch (method) {
             case coRLE: CompressRLE(io); break;
             case coLZH: CompressLZH(io); break;
-            case coLZH5: CompressLZH5(io); break;
+            case coLZH5: CompressLZH5(io, host.BestCompression); break;
             default: break;
         }
     }

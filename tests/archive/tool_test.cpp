@@ -60,6 +60,9 @@ TEST_F(ToolTest, HelpVersionAndUsageErrors) {
     EXPECT_EQ(Zuv("test x --key zz"), 2);
     EXPECT_EQ(Zuv("pack in"), 2);
     EXPECT_EQ(Zuv("pack -o set --method zip in"), 2);
+    EXPECT_EQ(Zuv("pack -o set --method rle --best in"), 2);  // --best is a way of lh5 only
+    EXPECT_EQ(Zuv("codec compress --method lzh --best a b"), 2);
+    EXPECT_EQ(Zuv("codec expand --method lh5 --size 1 --best a b"), 2);
     EXPECT_EQ(Zuv("list nothing-here"), 1);
     EXPECT_EQ(err.find('\n'), err.size() - 1);  // one line
 }
@@ -86,6 +89,23 @@ TEST_F(ToolTest, PackListTestExtractRoundTrip) {
         ASSERT_EQ(Zuv("extract set -d out"), 0) << err;
         ExpectProductIn(dir / "out");
     }
+}
+
+TEST_F(ToolTest, PackBestMakesASetNoLargerThatReadsBack) {
+    MakeProduct();
+    auto setBytes = [&] {
+        uintmax_t total = 0;
+        for (const auto& e : fs::directory_iterator(dir / "set")) total += fs::file_size(e.path());
+        return total;
+    };
+    ASSERT_EQ(Zuv("pack -o set --segment-size 20000 in/setup.txt in/prog"), 0) << err;
+    const uintmax_t normal = setBytes();
+    fs::remove_all(dir / "set");
+    ASSERT_EQ(Zuv("pack -o set --segment-size 20000 --best in/setup.txt in/prog"), 0) << err;
+    EXPECT_LE(setBytes(), normal);
+    ASSERT_EQ(Zuv("test set"), 0) << err;
+    ASSERT_EQ(Zuv("extract set -d out"), 0) << err;
+    ExpectProductIn(dir / "out");
 }
 
 TEST_F(ToolTest, FlatDropsStoredFolders) {

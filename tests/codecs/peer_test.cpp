@@ -132,9 +132,11 @@ struct PeerTool {
 };
 
 void CheckPeerExpands(const PeerTool& tool, uint8_t method, const std::string& lzhMethod,
-                      bool avoidSpaces = false) {
+                      bool avoidSpaces = false, bool best = false) {
     if (!HaveTool(tool.binary)) GTEST_SKIP() << tool.binary << " is not installed";
-    std::string dir = TempDir(tool.binary + lzhMethod);
+    std::string dir = TempDir(tool.binary + lzhMethod + (best ? "best" : ""));
+    CodecHost host;
+    host.BestCompression = best;
     for (auto [name, data] : PeerCorpus()) {
         if (avoidSpaces) {
             for (auto& b : data) b = b == 0x20 ? 0x5F : b;
@@ -142,7 +144,7 @@ void CheckPeerExpands(const PeerTool& tool, uint8_t method, const std::string& l
         SCOPED_TRACE(name);
         CodecResult packed;
         try {
-            packed = Compress(data, method);
+            packed = Compress(data, method, host);
         } catch (const EUnableToCompress&) {
             continue;  // output would exceed the input
         }
@@ -166,6 +168,14 @@ TEST(PeerExpand, LhasaExpandsOurLh5) { CheckPeerExpands({"lha", "lha xqfw=%O %A"
 TEST(PeerExpand, LhasaExpandsOurLh1) { CheckPeerExpands({"lha", "lha xqfw=%O %A"}, coLZH, "-lh1-", true); }
 TEST(PeerExpand, SevenZipExpandsOurLh5) { CheckPeerExpands({"7z", "7z e -y -o%O %A"}, coLZH5, "-lh5-"); }
 TEST(PeerExpand, BsdtarExpandsOurLh5) { CheckPeerExpands({"bsdtar", "bsdtar -xf %A -C %O"}, coLZH5, "-lh5-"); }
+
+// The best level's streams (the parse by price, blocks split where it pays) in each reader.
+class PeerExpandBest : public ::testing::TestWithParam<PeerTool> {};
+TEST_P(PeerExpandBest, ExpandsOurBestLh5) { CheckPeerExpands(GetParam(), coLZH5, "-lh5-", false, true); }
+INSTANTIATE_TEST_SUITE_P(Readers, PeerExpandBest,
+                         ::testing::Values(PeerTool{"lhasa", "lhasa xqfw=%O %A"}, PeerTool{"7z", "7z e -y -o%O %A"},
+                                           PeerTool{"bsdtar", "bsdtar -xf %A -C %O"}, PeerTool{"jlha", "jlha xqfw=%O %A"}),
+                         [](const auto& info) { return info.param.binary; });
 
 // The published LZHUF program's streams (its 4-byte size field removed).
 TEST(LzhufVectors, ExpandByteExactWithTheirChecksums) {

@@ -40,15 +40,14 @@ std::vector<Sample> Corpus() {
 
 class RoundTrip : public ::testing::TestWithParam<uint8_t> {};
 
-TEST_P(RoundTrip, RestoresEveryCorpusSample) {
-    const uint8_t method = GetParam();
+void CheckRestoresEveryCorpusSample(uint8_t method, const CodecHost& host) {
     // Incompressible data needs room beyond the input for some methods: the budget is the
     // input length, so those cases may fail with EUnableToCompress instead.
     for (const auto& s : Corpus()) {
         SCOPED_TRACE(s.name);
         CodecResult packed;
         try {
-            packed = Compress(s.data, method);
+            packed = Compress(s.data, method, host);
         } catch (const EUnableToCompress&) {
             EXPECT_GE(s.data.size(), 1u);
             continue;
@@ -64,6 +63,14 @@ TEST_P(RoundTrip, RestoresEveryCorpusSample) {
         // The decoder consumes exactly the stored bytes.
         EXPECT_EQ(back.sourcePosition, packed.output.size());
     }
+}
+
+TEST_P(RoundTrip, RestoresEveryCorpusSample) { CheckRestoresEveryCorpusSample(GetParam(), CodecHost()); }
+
+TEST(RoundTripBest, Lh5RestoresEveryCorpusSample) {
+    CodecHost host;
+    host.BestCompression = true;
+    CheckRestoresEveryCorpusSample(coLZH5, host);
 }
 
 TEST_P(RoundTrip, CompressibleSamplesShrink) {

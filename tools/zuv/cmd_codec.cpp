@@ -22,7 +22,8 @@ namespace fs = std::filesystem;
 
 const char* const kCodecUsage =
     "usage: zuv codec expand --method lh5|lzh|rle --size N IN OUT\n"
-    "       zuv codec compress --method lh5|lzh|rle IN OUT\n"
+    "       zuv codec compress --method lh5|lzh|rle [--best] IN OUT\n"
+    "--best: -lh5- by the slower parse by price, for the smallest output.\n"
     "Prints the data checksum (the 32-bit sum of the expanded bytes).\n";
 
 int Usage(const std::string& why) {
@@ -134,6 +135,7 @@ int CodecCommand(const std::vector<std::string>& args) {
     const bool expanding = mode == "expand";
     std::string method;
     long long size = -1;
+    bool best = false;
     std::vector<std::string> files;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -149,6 +151,8 @@ int CodecCommand(const std::vector<std::string>& args) {
                 if (v.empty() || *end != '\0' || errno != 0 || size < 0 || size > 0x7FFFFFFF)
                     return Usage("bad size '" + v + "'");
             }
+        } else if (a == "--best") {
+            best = true;
         } else if (a.size() > 1 && a[0] == '-') {
             return Usage("unknown option '" + a + "'");
         } else {
@@ -162,6 +166,7 @@ int CodecCommand(const std::vector<std::string>& args) {
     else return Usage(method.empty() ? "--method is required" : "unknown method '" + method + "'");
     if (expanding && size < 0) return Usage("--size is required for expand");
     if (!expanding && size >= 0) return Usage("--size applies to expand only");
+    if (best && (expanding || code != codecs::coLZH5)) return Usage("--best applies to compress --method lh5 only");
     if (files.size() != 2) return Usage("IN and OUT are required");
 
     const std::string& in = files[0];
@@ -190,6 +195,7 @@ int CodecCommand(const std::vector<std::string>& args) {
     uint32_t checksum = 0;
     codecs::CodecHost host;
     host.YieldEachChunk = false;  // no window to keep responsive
+    host.BestCompression = best;
     const int32_t sourceSize = int32_t(inputSize);
     std::string failure;
     try {

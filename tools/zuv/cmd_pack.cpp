@@ -183,8 +183,8 @@ bool ParseMethod(const std::string& text, uint8_t& method) {
 // written with zeros first and filled in once its data has gone out.
 class ArchiveBuilder {
 public:
-    ArchiveBuilder(const fs::path& path, uint8_t method, int32_t key)
-        : out_(path, "w+b", "create"), method_(method), key_(key) {
+    ArchiveBuilder(const fs::path& path, uint8_t method, int32_t key, bool best)
+        : out_(path, "w+b", "create"), method_(method), key_(key), best_(best) {
         uint8_t zeros[archive::kArchiveHeaderSize] = {};
         out_.WriteAll(zeros, sizeof zeros);
     }
@@ -215,6 +215,7 @@ public:
         if (file.size > 0 && (method_ == archive::coRLE || method_ == archive::coLZH || method_ == archive::coLZH5)) {
             StdioStream source(file.path, "rb", "open");
             codecs::CodecHost host;
+            host.BestCompression = best_;
             uint32_t sum = 0;
             try {
                 int32_t n = codecs::RunCodec(host, out_, source, int32_t(file.size), int32_t(file.size), method_, sum,
@@ -293,6 +294,7 @@ private:
     StdioStream out_;
     uint8_t method_;
     int32_t key_;
+    bool best_;
     uint64_t total_ = 0;
 };
 
@@ -364,6 +366,8 @@ int TakePackOption(const std::vector<std::string>& args, size_t& i, PackOptions&
         if (!value(v) || !ParseMethod(v, options.method)) return UsageError("--method is none, rle, lzh or lh5"), -1;
     } else if (a == "--key") {
         if (!value(v) || !ParseKey(v, options.key)) return UsageError("--key needs a number"), -1;
+    } else if (a == "--best") {
+        options.best = true;
     } else if (a == "--force") {
         options.force = true;
     } else if (a == "-q" || a == "--quiet") {
@@ -380,6 +384,7 @@ int PackSet(const PackOptions& given, std::vector<std::string>* written) {
     PackOptions options = given;
     if (options.outDir.empty()) return UsageError("-o DIR is missing");
     if (options.inputs.empty()) return UsageError("nothing to pack");
+    if (options.best && options.method != archive::coLZH5) return UsageError("--best goes with --method lh5 only");
     // Segments are at least 16384 bytes, as the reader's builders make them.
     if (options.segmentSize < 16384) options.segmentSize = 16384;
     std::string base = common::Lower(common::NamePart(options.base));
@@ -483,7 +488,7 @@ int PackSet(const PackOptions& given, std::vector<std::string>* written) {
             std::vector<const InputFile*> order;
             for (const auto& file : arc.files) order.push_back(&file);
             std::stable_partition(order.begin(), order.end(), [](const InputFile* f) { return f->size == 0; });
-            ArchiveBuilder builder(work / std::to_string(a), options.method, options.key);
+            ArchiveBuilder builder(work / std::to_string(a), options.method, options.key, options.best);
             archive::SetArchive out;
             out.Template = arc.templ;
             uint64_t arcTotal = 0;

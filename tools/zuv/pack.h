@@ -16,6 +16,7 @@ struct PackOptions {
     int64_t segmentSize = 1440000;
     uint8_t method = 4;  // coLZH5
     int32_t key = 0;
+    bool best = false;   // -lh5- by the parse by price
     bool force = false;  // remove another set's segments from outDir first
     bool quiet = false;
     bool verbose = false;
