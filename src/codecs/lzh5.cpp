@@ -521,27 +521,47 @@ private:
         for (unsigned n = 1; n <= kBits; ++n) within[n] = within[n - 1] + (uint64_t(count[n]) << (kBits - n));
         uint64_t pairs = 0;
         for (unsigned n = 1; n < kBits; ++n) pairs += (uint64_t(count[n]) << (kBits - n)) * within[kBits - n];
-        // pairs / 2^(2 kBits) of the block's symbols are expected to pair up. The pass costs
-        // about 10 instructions a slot and a pair saves about 3 against two single lookups
-        // (cachegrind): below about 12000 expected pairs a block is faster without them.
+        // pairs / 2^(2 kBits) of the block's symbols are expected to pair up. Besides the pass,
+        // the loop over a paired table spends more on each entry (a count to add, a two-byte
+        // store) than the plain one: by cachegrind, text and programs (whose blocks expect
+        // from a few hundred to a few thousand pairs) come out slower with pairs, base64
+        // (tens of thousands) much faster.
         constexpr uint64_t kMinPairs = 12000;
         static_assert(2 * kBits + 16 < 64, "the estimate's product fits 64 bits");
         if (((pairs * blockSize_) >> (2 * kBits)) < kMinPairs) return false;
         unsigned shortest = 1;
         while (count[shortest] == 0) ++shortest;  // some count is not 0, or pairs would be
-        for (uint32_t k = 0; k < (1u << kBits); ++k) {
+        // A literal code of len bits fills the 2^(kBits - len) slots from a multiple of that
+        // count, and the slot i places past the first holds, below the code, the bits i: the
+        // next code is the one in slot i << len (the slots of a code of at most kBits - len bits
+        // all hold it, whatever the bits below). So every first code of one length finds the
+        // same second codes, whose share of a pair entry (second byte, count and length
+        // added to the first's entry) is made once per length in pairHalf_. Codes come in the
+        // table by length, shortest first.
+        static_assert(PairEntry(SymbolEntry('a', 3), SymbolEntry('b', 4)) ==
+                          SymbolEntry('a', 3) + ((1u << kLiteralShift) | ('b' << 16) | 4),
+                      "a pair entry is the first's entry plus the second's share");
+        unsigned madeFor = 0;
+        for (uint32_t k = 0; k < (1u << kBits);) {
             const uint32_t e = cFast_[k];
-            uint32_t out = e;
             const unsigned len = e & 0xFF;
             // A code of length 0 (a block of one symbol) consumes no bits: no pairs there.
-            if (static_cast<int32_t>(e) < 0 && len != 0 && len + shortest <= kBits) {
-                // The slot's bits after the first code start the second one; the slots of a
-                // code of at most kBits - len bits all hold it, whatever the bits below.
-                const uint32_t second = cFast_[(k << len) & ((1u << kBits) - 1)];
-                if (static_cast<int32_t>(second) < 0 && (second & 0xFF) != 0 && len + (second & 0xFF) <= kBits)
-                    out = PairEntry(e, second);
+            if (static_cast<int32_t>(e) >= 0 || len == 0 || len + shortest > kBits) {
+                cPairs_[k++] = e;
+                continue;
             }
-            cPairs_[k] = out;
+            const unsigned room = kBits - len;
+            if (madeFor != len) {
+                for (uint32_t i = 0; i < (1u << room); ++i) {
+                    const uint32_t second = cFast_[i << len];
+                    // A literal of 1..room bits (unsigned: other entries wrap to large numbers).
+                    const bool fits = (second & (kLiteral | 0xFF)) - (kLiteral + 1) < room;
+                    pairHalf_[i] = fits ? (1u << kLiteralShift) | ((second & 0xFF00) << 8) | (second & 0xFF) : 0;
+                }
+                madeFor = len;
+            }
+            for (uint32_t i = 0; i < (1u << room); ++i) cPairs_[k + i] = e + pairHalf_[i];
+            k += 1u << room;
         }
         return true;
     }
@@ -581,6 +601,7 @@ private:
     uint32_t cFast_[1 << kCTableBits];   // one symbol per entry
     uint32_t cPairs_[1 << kCTableBits];  // cFast_ with pairs of literals where they fit
     const uint32_t* cLookup_ = cFast_;   // the one of them the fast loop reads
+    uint32_t pairHalf_[1 << (kCTableBits - 1)];  // PairLiterals' second codes for one first length
     uint32_t ptFast_[1 << kPTableBits];
     uint32_t blockSize_ = 0;  // symbols left in the current block; 0: a header is due
 };
