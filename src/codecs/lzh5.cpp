@@ -210,11 +210,11 @@ private:
 
     // The main loop while at least 8 bytes of the current chunk are unread. The bit buffer is
     // topped up with one 8-byte load at the head of each round; a round decodes one match or
-    // up to kLiteralsPerRefill literals, and looks up the entry of the next symbol before the
-    // next refill (a refill only adds bits below those the entry was looked up by). No chunk is
-    // read here, so no byte needs to reach the sink before the loop ends. Entered with room
-    // for one round: 8 input bytes, kLiteralsPerRefill symbols of the block, and as many
-    // bytes before both the buffer's limit and the last byte wanted.
+    // the literals of up to kLookupsPerRound entries, and looks up the entry of the next symbol
+    // before the next refill (a refill only adds bits below those the entry was looked up by).
+    // No chunk is read here, so no byte needs to reach the sink before the loop ends. Entered
+    // with room for one round: 8 input bytes, kSymbolsPerRound symbols of the block, and as
+    // many bytes before both the buffer's limit and the last byte wanted.
     // Kept out of line: inlined into the caller it shares the registers with the slow path.
     // `Pairs`: the table is cPairs_ (one or two literals an entry), else cFast_ (one).
     template <bool Pairs>
