@@ -126,9 +126,9 @@ public:
             }
             pos_ = pos;  // what the sink gets if the input runs dry or an error is raised here
             if (blockSize_ == 0) ReadBlockHeader();
-            if (inEnd_ - in_ >= 8 && blockSize_ >= kLiteralsPerRefill && left >= kLiteralsPerRefill &&
-                limit - pos >= kLiteralsPerRefill) {
-                pos = DecodeFast(pos, limit, left);
+            if (inEnd_ - in_ >= 8 && blockSize_ >= kSymbolsPerRound && left >= kSymbolsPerRound &&
+                limit - pos >= kSymbolsPerRound) {
+                pos = cLookup_ == cPairs_ ? DecodeFast<true>(pos, limit, left) : DecodeFast<false>(pos, limit, left);
                 continue;
             }
             --blockSize_;
@@ -175,7 +175,11 @@ private:
     // The packed tables of the fast loop. A literal/length entry holds the code length in its
     // low byte and the symbol in the 16 bits above, with a flag for literals (tested by sign)
     // and one for codes longer than the table (then the symbol bits hold the tree node below
-    // the slot). A distance entry holds the code length in its low byte, the count of extra
+    // the slot). A literal entry also holds the count of literals it stands for in bits 28-29:
+    // where two literal codes fit the table's bits together, one entry holds both (the first
+    // byte in bits 8-15, the second in bits 16-23, the two lengths summed in the low byte), so
+    // that one lookup decodes both; the entries of short-coded text are mostly such pairs. A
+    // distance entry holds the code length in its low byte, the count of extra
     // bits above it and, in the high 16 bits, the distance the class stands for (the extra
     // bits are added to it). The length in the low byte lets the loop shift and count by the
     // entry itself: shifts take the count modulo 64 and the bit count is kept modulo 64.
@@ -183,11 +187,19 @@ private:
     static constexpr uint32_t kTree = 1u << 30;
     static constexpr int kCTableBits = 12;
     static constexpr int kPTableBits = 8;
-    static constexpr int kLiteralsPerRefill = 4;
+    static constexpr int kLiteralShift = 28;
+    static constexpr int kLookupsPerRound = 4;                       // literal lookups per refill
+    static constexpr int kSymbolsPerRound = 2 * kLookupsPerRound;  // each may be a pair
 
     static constexpr uint32_t SymbolEntry(unsigned j, unsigned len) {
-        return (j <= 255 ? kLiteral : 0) | (j << 8) | len;
+        return (j <= 255 ? kLiteral | (1u << kLiteralShift) : 0) | (j << 8) | len;
     }
+    static constexpr uint32_t PairEntry(uint32_t first, uint32_t second) {
+        return kLiteral | (2u << kLiteralShift) | (first & 0xFF00) | ((second & 0xFF00) << 8) |
+               ((first & 0xFF) + (second & 0xFF));
+    }
+    // How many literals an entry with the literal flag stands for.
+    static inline unsigned LiteralCount(uint32_t e) { return (e >> kLiteralShift) - (kLiteral >> kLiteralShift); }
     static constexpr uint32_t DistanceEntry(unsigned p, unsigned len) {
         // Class 0 is distance 1 and class 1 distance 2; class p > 1 spans 2^(p-1) distances
         // from 2^(p-1) + 1, picked by p - 1 extra bits.
@@ -198,19 +210,21 @@ private:
 
     // The main loop while at least 8 bytes of the current chunk are unread. The bit buffer is
     // topped up with one 8-byte load at the head of each round; a round decodes one match or
-    // up to kLiteralsPerRefill literals, and looks up the entry of the next symbol before the
-    // next refill (a refill only adds bits below those the entry was looked up by). No chunk is
-    // read here, so no byte needs to reach the sink before the loop ends. Entered with room
-    // for one round: 8 input bytes, kLiteralsPerRefill symbols of the block, and as many
-    // bytes before both the buffer's limit and the last byte wanted.
+    // the literals of up to kLookupsPerRound entries, and looks up the entry of the next symbol
+    // before the next refill (a refill only adds bits below those the entry was looked up by).
+    // No chunk is read here, so no byte needs to reach the sink before the loop ends. Entered
+    // with room for one round: 8 input bytes, kSymbolsPerRound symbols of the block, and as
+    // many bytes before both the buffer's limit and the last byte wanted.
     // Kept out of line: inlined into the caller it shares the registers with the slow path.
+    // `Pairs`: the table is cPairs_ (one or two literals an entry), else cFast_ (one).
+    template <bool Pairs>
     [[gnu::noinline]] uint8_t* DecodeFast(uint8_t* pos, uint8_t* const limit, int64_t& left) {
         // A round's bits: a match takes the longest literal/length code, the longest distance
         // code and the most extra bits; a run of literals takes only codes found in the table,
         // and the entry after them is looked up in bits that are still the stream's.
         static_assert(2 * kMaxCodeBits + kMaxExtraBits <= kRefilled, "one refill must cover a whole match");
-        static_assert(kLiteralsPerRefill * kCTableBits <= kRefilled, "one refill must cover the literals of a round");
-        static_assert(kLiteralsPerRefill * kCTableBits + kCTableBits <= 64 &&
+        static_assert(kLookupsPerRound * kCTableBits <= kRefilled, "one refill must cover the literals of a round");
+        static_assert(kLookupsPerRound * kCTableBits + kCTableBits <= 64 &&
                           2 * kMaxCodeBits + kMaxExtraBits + kCTableBits <= 64,
                       "the entry after a round must be looked up in loaded bits");
         // The refill ORs 8 loaded bytes in below the `count` bits held and keeps the whole
@@ -223,6 +237,15 @@ private:
         // The entries' fields: symbols and nodes in 16 bits below the length, flags above it.
         static_assert(kPoolSize <= 0xFFFF && kNC <= 0xFFFF && kDicSize <= 0xFFFF && kNC < (kTree >> 8),
                       "entry fields must fit 16 bits");
+        // A literal entry: the count below both flags' bits (the tree flag stays clear), the two
+        // bytes stored at once as the 16 bits above the length, the first at the lower address.
+        static_assert(kLiteral >> kLiteralShift == 8 && (kTree >> kLiteralShift) == 4 && kLiteralShift >= 24,
+                      "the literal count sits between the pair's bytes and the tree flag");
+        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "pairs are stored as one little-endian word");
+        // A pair's codes together fit the table's bits, so the static_asserts on a round's bits
+        // hold for pairs as they do for single codes; a round writes up to kSymbolsPerRound
+        // literals, the second byte of a single literal's store is overwritten later.
+        static_assert(kSymbolsPerRound + 1 <= kSlack, "a round's stores stay inside the text buffer");
         static_assert(kMaxCodeBits < 64 && kMaxExtraBits < 256 && (uint32_t(kDicSize) << 16) < kTree,
                       "distance entry fields");
         // Kept in locals: stores through the text pointer could otherwise alias them.
@@ -231,12 +254,12 @@ private:
         const uint8_t* in = in_;
         const uint8_t* const safeEnd = inEnd_ - 8;
         unsigned blockLeft = blockSize_;
-        const uint32_t* const cFast = cFast_;
+        const uint32_t* const cFast = Pairs ? cPairs_ : cFast_;
         const uint32_t* const ptFast = ptFast_;
         // One bound for the text: the buffer's end or the last byte wanted, whichever is first,
         // less the literals a round may write beyond its first.
         uint8_t* const start = pos;
-        uint8_t* const stop = (left < limit - pos ? pos + left : limit) - (kLiteralsPerRefill - 1);
+        uint8_t* const stop = (left < limit - pos ? pos + left : limit) - (kSymbolsPerRound - 1);
 
         auto refill = [&] {
             uint64_t w;
@@ -252,19 +275,24 @@ private:
             if (e & kTree) e = LongCode(e, bits, pos);
             bits <<= (e & 63);
             count -= e;
-            --blockLeft;
             if (static_cast<int32_t>(e) < 0) {
-                *pos++ = static_cast<uint8_t>(e >> 8);
+                // One or two literals per entry; each literal is one symbol of the block.
+                uint8_t* const run = pos;
+                StoreLiterals<Pairs>(pos, e);
                 // More literals while their codes are in the table.
-                for (int n = 1; n < kLiteralsPerRefill; ++n) {
+                for (int n = 1; n < kLookupsPerRound; ++n) {
                     e = cFast[bits >> (64 - kCTableBits)];
-                    if (static_cast<int32_t>(e) >= 0) goto next;
+                    if (static_cast<int32_t>(e) >= 0) {
+                        blockLeft -= static_cast<unsigned>(pos - run);
+                        goto next;
+                    }
                     bits <<= (e & 63);
                     count -= e;
-                    --blockLeft;
-                    *pos++ = static_cast<uint8_t>(e >> 8);
+                    StoreLiterals<Pairs>(pos, e);
                 }
+                blockLeft -= static_cast<unsigned>(pos - run);
             } else {
+                --blockLeft;
                 const int length = static_cast<int>((e >> 8) & 0xFFFF) - 253;
                 uint32_t d = ptFast[bits >> (64 - kPTableBits)];
                 if (d & kTree) d = LongDistance(d, bits, pos);
@@ -278,7 +306,7 @@ private:
             }
             e = cFast[bits >> (64 - kCTableBits)];
         next:
-            if (pos >= stop || blockLeft < kLiteralsPerRefill || in > safeEnd) break;
+            if (pos >= stop || blockLeft < kSymbolsPerRound || in > safeEnd) break;
             refill();
         }
         bits_ = bits;
@@ -288,6 +316,18 @@ private:
         left -= pos - start;
         Ensure16();
         return pos;
+    }
+
+    // Writes the one or two literals of a literal entry (two bytes either way) and steps past them.
+    template <bool Pairs>
+    static inline void StoreLiterals(uint8_t*& pos, uint32_t e) {
+        if (Pairs) {
+            const uint16_t bytes = static_cast<uint16_t>(e >> 8);
+            std::memcpy(pos, &bytes, 2);
+            pos += LiteralCount(e);
+        } else {
+            *pos++ = static_cast<uint8_t>(e >> 8);
+        }
     }
 
     // The entry of a literal/length code longer than the table, found in the tree below the
@@ -431,6 +471,7 @@ private:
                 cTable_[i] = static_cast<uint16_t>(c);
                 cFast_[i] = SymbolEntry(c, 0);
             }
+            cLookup_ = cFast_;
             return;
         }
         int i = 0;
@@ -459,6 +500,70 @@ private:
         const uint32_t tree = BuildTable(kNC, cLen_, kCTableBits, cTable_, left_, right_,
                                          [fast](uint32_t k, int ch, int len) { fast[k] = SymbolEntry(ch, len); });
         for (uint32_t k = tree; k < (1u << kCTableBits); ++k) fast[k] = kTree | (uint32_t(cTable_[k]) << 8);
+        cLookup_ = PairLiterals() ? cPairs_ : cFast_;
+    }
+
+    // Fills cPairs_ from cFast_, with an entry for both literals wherever a literal's code and
+    // the next literal's code fit the table's bits together. Worth the pass over the table only
+    // when many of the block's literals pair up (short-coded text such as base64); returns
+    // whether it made the table.
+    bool PairLiterals() {
+        constexpr unsigned kBits = kCTableBits;
+        // A code of n bits stands for about 2^-n of the block's symbols, so the share of
+        // lookups that find two literals is about the sum, over the pairs of literal code
+        // lengths that fit the table together, of the product of their shares (in units of
+        // 2^-kBits each).
+        uint32_t count[kBits + 1] = {0};
+        for (int c = 0; c < 256; ++c) {
+            if (cLen_[c] != 0 && cLen_[c] < kBits) count[cLen_[c]]++;
+        }
+        uint64_t within[kBits + 1] = {0};  // share of the literals of at most n bits
+        for (unsigned n = 1; n <= kBits; ++n) within[n] = within[n - 1] + (uint64_t(count[n]) << (kBits - n));
+        uint64_t pairs = 0;
+        for (unsigned n = 1; n < kBits; ++n) pairs += (uint64_t(count[n]) << (kBits - n)) * within[kBits - n];
+        // pairs / 2^(2 kBits) of the block's symbols are expected to pair up. Besides the pass,
+        // the loop over a paired table spends more on each entry (a count to add, a two-byte
+        // store) than the plain one: by cachegrind, text and programs (whose blocks expect
+        // from a few hundred to a few thousand pairs) come out slower with pairs, base64
+        // (tens of thousands) much faster.
+        constexpr uint64_t kMinPairs = 12000;
+        static_assert(2 * kBits + 16 < 64, "the estimate's product fits 64 bits");
+        if (((pairs * blockSize_) >> (2 * kBits)) < kMinPairs) return false;
+        unsigned shortest = 1;
+        while (count[shortest] == 0) ++shortest;  // some count is not 0, or pairs would be
+        // A literal code of len bits fills the 2^(kBits - len) slots from a multiple of that
+        // count, and the slot i places past the first holds, below the code, the bits i: the
+        // next code is the one in slot i << len (the slots of a code of at most kBits - len bits
+        // all hold it, whatever the bits below). So every first code of one length finds the
+        // same second codes, whose share of a pair entry (second byte, count and length
+        // added to the first's entry) is made once per length in pairHalf_. Codes come in the
+        // table by length, shortest first.
+        static_assert(PairEntry(SymbolEntry('a', 3), SymbolEntry('b', 4)) ==
+                          SymbolEntry('a', 3) + ((1u << kLiteralShift) | ('b' << 16) | 4),
+                      "a pair entry is the first's entry plus the second's share");
+        unsigned madeFor = 0;
+        for (uint32_t k = 0; k < (1u << kBits);) {
+            const uint32_t e = cFast_[k];
+            const unsigned len = e & 0xFF;
+            // A code of length 0 (a block of one symbol) consumes no bits: no pairs there.
+            if (static_cast<int32_t>(e) >= 0 || len == 0 || len + shortest > kBits) {
+                cPairs_[k++] = e;
+                continue;
+            }
+            const unsigned room = kBits - len;
+            if (madeFor != len) {
+                for (uint32_t i = 0; i < (1u << room); ++i) {
+                    const uint32_t second = cFast_[i << len];
+                    // A literal of 1..room bits (unsigned: other entries wrap to large numbers).
+                    const bool fits = (second & (kLiteral | 0xFF)) - (kLiteral + 1) < room;
+                    pairHalf_[i] = fits ? (1u << kLiteralShift) | ((second & 0xFF00) << 8) | (second & 0xFF) : 0;
+                }
+                madeFor = len;
+            }
+            for (uint32_t i = 0; i < (1u << room); ++i) cPairs_[k + i] = e + pairHalf_[i];
+            k += 1u << room;
+        }
+        return true;
     }
 
     inline unsigned DecodeSymbol() {
@@ -493,7 +598,10 @@ private:
     uint8_t ptLen_[128];
     uint16_t cTable_[4096];
     uint16_t ptTable_[256];
-    uint32_t cFast_[1 << kCTableBits];
+    uint32_t cFast_[1 << kCTableBits];   // one symbol per entry
+    uint32_t cPairs_[1 << kCTableBits];  // cFast_ with pairs of literals where they fit
+    const uint32_t* cLookup_ = cFast_;   // the one of them the fast loop reads
+    uint32_t pairHalf_[1 << (kCTableBits - 1)];  // PairLiterals' second codes for one first length
     uint32_t ptFast_[1 << kPTableBits];
     uint32_t blockSize_ = 0;  // symbols left in the current block; 0: a header is due
 };

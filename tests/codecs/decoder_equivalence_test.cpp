@@ -121,6 +121,19 @@ Bytes Skewed(size_t size, uint32_t seed) {
     return out;
 }
 
+// Noise written as base64 lines: few matches and 64 literals of about 6 bits each, so that
+// most pairs of literal codes fit one lookup of the literal/length table together.
+Bytes Base64(size_t size, uint32_t seed) {
+    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const Bytes noise = Random(size, seed);
+    Bytes out;
+    for (size_t i = 0; out.size() < size; ++i) {
+        out.push_back(uint8_t(kDigits[noise[i] & 63]));
+        if (out.size() % 77 == 76) out.push_back('\n');
+    }
+    return out;
+}
+
 std::vector<Bytes> Samples() {
     Bytes mixed = Prose(90000, 3);
     Bytes noise = Random(30000, 4);
@@ -130,7 +143,7 @@ std::vector<Bytes> Samples() {
     Bytes records = Records(50000);
     mixed.insert(mixed.end(), records.begin(), records.end());
     return {Text("a"), Text("abcabcabcabcabcabc"), Prose(8192, 5), Random(20000, 6), Runs(40000), mixed,
-            Skewed(120000, 7)};
+            Skewed(120000, 7), Base64(150000, 8)};
 }
 
 // Every kind of stream that a set may hand the decoders, for one method.
