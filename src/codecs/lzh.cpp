@@ -60,36 +60,41 @@ public:
             stale_ = true;
             quiet_ = 0;
         }
-        unsigned c = prnt[s + kT];
+        // Node numbers are kept as size_t so that they serve as indexes without widening.
+        size_t c = prnt[s + kT];
         do {
-            uint16_t k = static_cast<uint16_t>(freq[c] + 1);
-            freq[c] = k;
+            const unsigned k = freq[c] + 1u;
+            freq[c] = static_cast<uint16_t>(k);
             // Frequencies never fall with the node number, so the count overtakes its right
             // neighbour exactly when the two were equal.
-            if (k > freq[c + 1]) {
-                unsigned l = c + 1;
-                while (k > freq[l + 1]) ++l;
-                freq[c] = freq[l];
-                freq[l] = k;
-                unsigned i = son[c];
-                prnt[i] = static_cast<uint16_t>(l);
-                if (i < static_cast<unsigned>(kT)) prnt[i + 1] = static_cast<uint16_t>(l);
-                unsigned j = son[l];
-                son[l] = static_cast<uint16_t>(i);
-                prnt[j] = static_cast<uint16_t>(c);
-                if (j < static_cast<unsigned>(kT)) prnt[j + 1] = static_cast<uint16_t>(c);
-                son[c] = static_cast<uint16_t>(j);
-                if (l >= static_cast<unsigned>(kTopFrom)) {
-                    stale_ = true;
-                    quiet_ = 0;
-                }
-                c = l;
-            }
+            if (k > freq[c + 1]) [[unlikely]] c = Exchange(c, k);
             c = prnt[c];
         } while (c != 0);
     }
 
 private:
+    // Moves node c, whose frequency has just become k, past the nodes of frequency k - 1
+    // to its right: it changes places with the last of them, l, which is returned.
+    size_t Exchange(size_t c, unsigned k) {
+        size_t l = c + 1;
+        while (k > freq[l + 1]) ++l;
+        freq[c] = freq[l];
+        freq[l] = static_cast<uint16_t>(k);
+        const unsigned i = son[c];
+        prnt[i] = static_cast<uint16_t>(l);
+        if (i < static_cast<unsigned>(kT)) prnt[i + 1] = static_cast<uint16_t>(l);
+        const unsigned j = son[l];
+        son[l] = static_cast<uint16_t>(i);
+        prnt[j] = static_cast<uint16_t>(c);
+        if (j < static_cast<unsigned>(kT)) prnt[j + 1] = static_cast<uint16_t>(c);
+        son[c] = static_cast<uint16_t>(j);
+        if (l >= static_cast<size_t>(kTopFrom)) {
+            stale_ = true;
+            quiet_ = 0;
+        }
+        return l;
+    }
+
     void FillTop() {
         Fill(kR, 0, 0);
         stale_ = false;
