@@ -63,11 +63,11 @@ public:
         // Node numbers are kept as size_t so that they serve as indexes without widening.
         size_t c = prnt[s + kT];
         do {
-            const unsigned k = freq[c] + 1u;
-            freq[c] = static_cast<uint16_t>(k);
+            const uint16_t f = freq[c];
+            freq[c] = static_cast<uint16_t>(f + 1);
             // Frequencies never fall with the node number, so the count overtakes its right
             // neighbour exactly when the two were equal.
-            if (k > freq[c + 1]) [[unlikely]] c = Exchange(c, k);
+            if (f == freq[c + 1]) [[unlikely]] c = Exchange(c, f + 1u);
             c = prnt[c];
         } while (c != 0);
     }
