@@ -13,9 +13,6 @@ namespace {
 
 using namespace lzh;
 
-// The decoder keeps the expanded text in one linear buffer: 4096 bytes of history (spaces,
-// as the window begins) followed by the bytes decoded since the last hand-over to the byte
-// sink, which happens in blocks, always before the next input chunk is read.
 // The decoder's copy of the adaptive tree, with a table that takes the walk from the root
 // down through the top of the tree in one step. The table covers the nodes numbered
 // kTopFrom and up (those of highest frequency, so nearest the root), at most kTopBits
@@ -23,8 +20,8 @@ using namespace lzh;
 // top bit, and how many of those bits the way there takes (node n's children are son[n]
 // and son[n] + 1; a leaf's son is its symbol plus kT). It goes stale only when the
 // children of a covered node change: when an update exchanges a node numbered kTopFrom or
-// more, and when the tree is rebuilt. Once the frequencies settle this is rare, and the
-// table is filled again only before the next symbol that needs it.
+// more, and when the tree is rebuilt. Once the frequencies settle this is rare; a stale
+// table is filled again once the top has been left alone for a while (TopReady).
 class DecoderTree : public AdaptiveTree {
 public:
     static constexpr int kTopBits = 8;
@@ -32,6 +29,7 @@ public:
     static constexpr int kTopFrom = kT - kTopNodes;
     static constexpr int kQuiet = 16;
     static_assert(kTopFrom >= kNChar, "the table covers internal nodes only");
+    static_assert(kTopBits < 16 && (kT + kNChar) << 4 <= 0x10000, "an entry holds a node and the bits taken");
 
     void Reset() {
         ResetAdaptiveTree();
@@ -119,6 +117,9 @@ private:
     int quiet_ = 0;
 };
 
+// The decoder keeps the expanded text in one linear buffer: 4096 bytes of history (spaces,
+// as the window begins) followed by the bytes decoded since the last hand-over to the byte
+// sink, which happens in blocks, always before the next input chunk is read.
 constexpr int kSpan = 65536;
 constexpr int kSlack = kF + 16;  // a whole match and an over-long 8-byte copy past the span
 constexpr int kTopUpAt = 8;      // the bit buffer is topped up when it holds this many or fewer
