@@ -13,6 +13,110 @@ namespace {
 
 using namespace lzh;
 
+// The decoder's copy of the adaptive tree, with a table that takes the walk from the root
+// down through the top of the tree in one step. The table covers the nodes numbered
+// kTopFrom and up (those of highest frequency, so nearest the root), at most kTopBits
+// levels deep: entry v holds the node reached by the kTopBits-bit string v, read from its
+// top bit, and how many of those bits the way there takes (node n's children are son[n]
+// and son[n] + 1; a leaf's son is its symbol plus kT). It goes stale only when the
+// children of a covered node change: when an update exchanges a node numbered kTopFrom or
+// more, and when the tree is rebuilt. Once the frequencies settle this is rare; a stale
+// table is filled again once the top has been left alone for a while (TopReady).
+class DecoderTree : public AdaptiveTree {
+public:
+    static constexpr int kTopBits = 8;
+    static constexpr int kTopNodes = 32;
+    static constexpr int kTopFrom = kT - kTopNodes;
+    static constexpr int kQuiet = 16;
+    static_assert(kTopFrom >= kNChar, "the table covers internal nodes only");
+    static_assert(kTopBits < 16 && (kT + kNChar) << 4 <= 0x10000, "an entry holds a node and the bits taken");
+
+    void Reset() {
+        ResetAdaptiveTree();
+        stale_ = true;
+        quiet_ = 0;
+    }
+
+    // Whether the table may be used for the next symbol. A stale table is filled again only
+    // once kQuiet symbols have gone by without touching the covered nodes: while the top of
+    // the tree is busy the walk goes from the root, and filling costs at most one in kQuiet.
+    bool TopReady() {
+        if (!stale_) return true;
+        if (++quiet_ < kQuiet) return false;
+        FillTop();
+        return true;
+    }
+
+    // The entry for the kTopBits bits v (TopReady first): the node reached (bits 4 and up; a
+    // leaf's node or one whose children the walk goes on to read from son) and the bits taken.
+    unsigned Top(unsigned v) const { return top_[v]; }
+
+    // UpdateAdaptiveTree, noting exchanges that reach the table's nodes.
+    void Update(int s) {
+        if (freq[kR] == kMaxFreq) {
+            RebuildAdaptiveTree();
+            stale_ = true;
+            quiet_ = 0;
+        }
+        // Node numbers are kept as size_t so that they serve as indexes without widening.
+        size_t c = prnt[s + kT];
+        do {
+            const uint16_t f = freq[c];
+            freq[c] = static_cast<uint16_t>(f + 1);
+            // Frequencies never fall with the node number, so the count overtakes its right
+            // neighbour exactly when the two were equal.
+            if (f == freq[c + 1]) [[unlikely]] c = Exchange(c, f + 1u);
+            c = prnt[c];
+        } while (c != 0);
+    }
+
+private:
+    // Moves node c, whose frequency has just become k, past the nodes of frequency k - 1
+    // to its right: it changes places with the last of them, l, which is returned.
+    size_t Exchange(size_t c, unsigned k) {
+        size_t l = c + 1;
+        while (k > freq[l + 1]) ++l;
+        freq[c] = freq[l];
+        freq[l] = static_cast<uint16_t>(k);
+        const unsigned i = son[c];
+        prnt[i] = static_cast<uint16_t>(l);
+        if (i < static_cast<unsigned>(kT)) prnt[i + 1] = static_cast<uint16_t>(l);
+        const unsigned j = son[l];
+        son[l] = static_cast<uint16_t>(i);
+        prnt[j] = static_cast<uint16_t>(c);
+        if (j < static_cast<unsigned>(kT)) prnt[j + 1] = static_cast<uint16_t>(c);
+        son[c] = static_cast<uint16_t>(j);
+        if (l >= static_cast<size_t>(kTopFrom)) {
+            stale_ = true;
+            quiet_ = 0;
+        }
+        return l;
+    }
+
+    void FillTop() {
+        Fill(kR, 0, 0);
+        stale_ = false;
+    }
+
+    // Fills the entries of the strings that begin with the `depth` bits `prefix`, which
+    // lead to node n. The way stops at a leaf, at an uncovered node and after kTopBits bits.
+    void Fill(unsigned n, int depth, unsigned prefix) {
+        const unsigned first = son[n];
+        if (depth == kTopBits || n < static_cast<unsigned>(kTopFrom) || first >= static_cast<unsigned>(kT)) {
+            const unsigned from = prefix << (kTopBits - depth);
+            const auto entry = static_cast<uint16_t>((n << 4) | static_cast<unsigned>(depth));
+            for (unsigned k = 0; k < (1u << (kTopBits - depth)); ++k) top_[from + k] = entry;
+            return;
+        }
+        Fill(first, depth + 1, prefix << 1);
+        Fill(first + 1, depth + 1, (prefix << 1) | 1);
+    }
+
+    uint16_t top_[1 << kTopBits];
+    bool stale_ = true;
+    int quiet_ = 0;
+};
+
 // The decoder keeps the expanded text in one linear buffer: 4096 bytes of history (spaces,
 // as the window begins) followed by the bytes decoded since the last hand-over to the byte
 // sink, which happens in blocks, always before the next input chunk is read.
@@ -26,7 +130,7 @@ public:
     explicit LzhDecoder(CodecIO& io) : io_(io) {}
 
     void Run(int32_t expandedSize) {
-        tree_.ResetAdaptiveTree();
+        tree_.Reset();
         // Window bytes beyond the spaces have no defined content; they read as spaces.
         std::memset(text_, 0x20, kN);
         uint8_t* pos = text_ + kN;
@@ -108,12 +212,7 @@ private:
             // chunk's bytes.
             if (zeroChunk_) bitCount_ += 8;
         }
-        while (bitCount_ < 56 && in_ < inEnd_) {
-            uint64_t b = zeroChunk_ ? 0 : *in_;
-            ++in_;
-            bits_ |= b << (56 - bitCount_);
-            bitCount_ += 8;
-        }
+        Refill();
     }
 
     inline unsigned ReadBitByte() {
@@ -132,26 +231,71 @@ private:
         return v;
     }
 
-    inline int DecodeAdaptiveSymbol() {
-        unsigned c = tree_.son[kR];
-        uint64_t bits = bits_;  // in registers for the walk
-        int count = bitCount_;
-        while (c < static_cast<unsigned>(kT)) {
-            if (count <= kTopUpAt) {
-                bits_ = bits;
-                bitCount_ = count;
-                TopUpSlow();
-                bits = bits_;
-                count = bitCount_;
-            }
-            c = tree_.son[c + static_cast<unsigned>(bits >> 63)];
-            bits <<= 1;
-            --count;
+    // Takes bytes of the current chunk into the bit buffer while fewer than 56 bits are held;
+    // never reads the next chunk (that waits until the buffer runs down to kTopUpAt bits).
+    void Refill() {
+        while (bitCount_ < 56 && in_ < inEnd_) {
+            uint64_t b = zeroChunk_ ? 0 : *in_;
+            ++in_;
+            bits_ |= b << (56 - bitCount_);
+            bitCount_ += 8;
         }
-        bits_ = bits;
-        bitCount_ = count;
+    }
+
+    // A symbol of the adaptive tree. The way down reads one bit per level; when the buffer
+    // holds enough bits for the deepest leaf without running down to kTopUpAt, the top of
+    // the way is taken from the tree's table and the rest walked without looking at the
+    // count. The deepest leaf: a node's uncle weighs at least as much as the node (the
+    // nodes are numbered by weight, siblings side by side), so weights grow at least as
+    // the Fibonacci numbers from a leaf (1) up to the root, whose weight stays at most
+    // kMaxFreq = 32768 < F(24): no leaf is more than 21 levels down.
+    static constexpr int kMaxDepth = 21;
+    static constexpr int kFastBits = kTopUpAt + 1 + kMaxDepth;
+    static_assert(kFastBits <= 56 - 7, "a refill within a chunk must reach the fast walk's bits");
+    static_assert(DecoderTree::kTopBits <= kMaxDepth, "the table takes no more bits than a whole walk");
+
+    inline int DecodeAdaptiveSymbol() {
+        if (bitCount_ < kFastBits) Refill();
+        unsigned c;
+        if (bitCount_ >= kFastBits) {
+            uint64_t bits = bits_;
+            unsigned n = kR;
+            int depth = 0;
+            if (tree_.TopReady()) {
+                const unsigned e = tree_.Top(static_cast<unsigned>(bits >> (64 - DecoderTree::kTopBits)));
+                n = e >> 4;
+                depth = static_cast<int>(e & 15);
+                bits <<= depth;
+            }
+            c = tree_.son[n];
+            while (c < static_cast<unsigned>(kT)) {
+                c = tree_.son[c + static_cast<unsigned>(bits >> 63)];
+                bits <<= 1;
+                ++depth;
+            }
+            bits_ = bits;
+            bitCount_ -= depth;
+        } else {
+            c = tree_.son[kR];
+            uint64_t bits = bits_;  // in registers for the walk
+            int count = bitCount_;
+            while (c < static_cast<unsigned>(kT)) {
+                if (count <= kTopUpAt) {
+                    bits_ = bits;
+                    bitCount_ = count;
+                    TopUpSlow();
+                    bits = bits_;
+                    count = bitCount_;
+                }
+                c = tree_.son[c + static_cast<unsigned>(bits >> 63)];
+                bits <<= 1;
+                --count;
+            }
+            bits_ = bits;
+            bitCount_ = count;
+        }
         int s = static_cast<int>(c) - kT;
-        tree_.UpdateAdaptiveTree(s);
+        tree_.Update(s);
         return s;
     }
 
@@ -165,7 +309,7 @@ private:
     }
 
     CodecIO& io_;
-    AdaptiveTree tree_;
+    DecoderTree tree_;
     uint8_t text_[kN + kSpan + kSlack];
     uint8_t* pos_ = nullptr;
     uint8_t* emitted_ = nullptr;
