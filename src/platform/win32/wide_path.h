@@ -19,21 +19,6 @@
 
 namespace zuv::platform {
 
-// The answer of a call that writes into a buffer of a given size and returns the length
-// (GetFullPathNameW, GetTempPathW, GetCurrentDirectoryW, GetShortPathNameW...): asked with room
-// for MAX_PATH first, then read whole; "" when the call fails.
-template <typename Call>
-std::wstring AskWhole(Call call) {
-    std::wstring buffer(MAX_PATH + 1, L'\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD n = call(static_cast<DWORD>(buffer.size()), &buffer[0]);
-        if (n == 0) return std::wstring();
-        if (n < buffer.size()) return buffer.substr(0, n);
-        buffer.assign(n + 1, L'\0');  // n counts the terminating zero when the buffer was short
-    }
-    return std::wstring();
-}
-
 // The UTF-16 form of 8-bit text of the ANSI code page (every character, none cut).
 std::wstring Widen(const std::string& text);
 

@@ -48,9 +48,14 @@ std::string ModulePath() {
 }
 
 std::string TempFolder() {
-    const std::wstring path =
-        zuv::platform::AskWhole([](DWORD size, wchar_t* buffer) { return GetTempPathW(size, buffer); });
-    return path.empty() ? std::string() : zuv::common::WithBackslash(zuv::platform::NarrowPath(path));
+    std::wstring path(MAX_PATH + 1, L'\0');
+    DWORD n = GetTempPathW(static_cast<DWORD>(path.size()), &path[0]);
+    if (n >= path.size()) {
+        path.assign(n + 1, L'\0');
+        n = GetTempPathW(static_cast<DWORD>(path.size()), &path[0]);
+    }
+    return n && n < path.size() ? zuv::common::WithBackslash(zuv::platform::NarrowPath(path.substr(0, n)))
+                                : std::string();
 }
 
 bool StartProcess(const std::string& commandLine, DWORD flags) {
@@ -77,9 +82,10 @@ bool RunFromTemp(const std::string& self, zuv::uninstall::UninstallOptions optio
     // where the uninstaller was started.
     if (!options.log.empty()) {
         const std::wstring log = Widen(options.log);
-        const std::wstring full = zuv::platform::AskWhole(
-            [&](DWORD size, wchar_t* buffer) { return GetFullPathNameW(log.c_str(), size, buffer, nullptr); });
-        if (!full.empty()) options.log = zuv::platform::NarrowPath(full);
+        const DWORD need = GetFullPathNameW(log.c_str(), 0, nullptr, nullptr);
+        std::wstring full(need + 1, L'\0');
+        const DWORD n = need ? GetFullPathNameW(log.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr) : 0;
+        if (n && n < full.size()) options.log = zuv::platform::NarrowPath(full.substr(0, n));
     }
     std::string command = "\"" + copy + "\" " + zuv::uninstall::CopyArguments(options, self);
     STARTUPINFOW startup{};
