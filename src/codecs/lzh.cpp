@@ -2,6 +2,9 @@
 // and match lengths, and a fixed prefix code for the upper six bits of match positions.
 #include <cstring>
 #include <memory>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "codecs/codec_io.h"
 #include "codecs/lzh_model.h"
@@ -49,7 +52,8 @@ public:
 
     // The entry for the kTopBits bits v (TopReady first): the node reached (bits 4 and up; a
     // leaf's node or one whose children the walk goes on to read from son) and the bits taken.
-    unsigned Top(unsigned v) const { return top_[v]; }
+    unsigned Top(unsigned v) const { return top_[v] & 0x3FFF; }
+    unsigned TopEntry(unsigned v) const { return top_[v]; }
 
     // UpdateAdaptiveTree, noting exchanges that reach the table's nodes.
     void Update(int s) {
@@ -58,8 +62,41 @@ public:
             stale_ = true;
             quiet_ = 0;
         }
-        // Node numbers are kept as size_t so that they serve as indexes without widening.
-        size_t c = prnt[s + kT];
+        Climb(prnt[s + kT]);
+    }
+
+    // The same update along the way the walk took down: path[0] is the root, path[length - 1]
+    // the symbol's leaf. Up to the first exchange these are the nodes that the parent links
+    // would give, read without waiting for each other; after an exchange the way goes on by
+    // the parent links from the node's new place.
+    void UpdateAlong(int s, const uint16_t* path, int length) {
+        if (freq[kR] == kMaxFreq) [[unlikely]] {
+            Update(s);
+            return;
+        }
+        for (int k = length - 1; k >= 0; --k) {
+            const size_t c = path[k];
+            const uint16_t f = freq[c];
+            freq[c] = static_cast<uint16_t>(f + 1);
+            if (f == freq[c + 1]) [[unlikely]] {
+                const size_t l = Exchange(c, f + 1u);
+                if (k > 0) Climb(prnt[l]);
+                return;
+            }
+        }
+    }
+
+    // The node reached by the table's entry e has the table's nodes above it: they are written
+    // to `path` from the root down, and how many there are is returned (the entry's bit count).
+    int TopPath(unsigned e, uint16_t* path) const {
+        std::memcpy(path, chains_[(e >> 14) & 63], sizeof(chains_[0]));
+        return static_cast<int>(e & 15);
+    }
+
+private:
+    // Increments node c and those above it, exchanging where a count overtakes its neighbour.
+    void Climb(size_t c) {
+        if (c == 0) return;
         do {
             const uint16_t f = freq[c];
             freq[c] = static_cast<uint16_t>(f + 1);
@@ -70,12 +107,26 @@ public:
         } while (c != 0);
     }
 
-private:
     // Moves node c, whose frequency has just become k, past the nodes of frequency k - 1
     // to its right: it changes places with the last of them, l, which is returned.
     size_t Exchange(size_t c, unsigned k) {
         size_t l = c + 1;
+#if defined(__SSE2__)
+        // Counts equal to k - 1 run from c + 1 up to the first higher one (at the latest the
+        // guard after the root); they are compared eight at a time.
+        const __m128i old = _mm_set1_epi16(static_cast<short>(k - 1));
+        for (;;) {
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&freq[l + 1]));
+            const unsigned same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(next, old)));
+            if (same != 0xFFFF) {
+                l += static_cast<unsigned>(__builtin_ctz(~same)) / 2;
+                break;
+            }
+            l += 8;
+        }
+#else
         while (k > freq[l + 1]) ++l;
+#endif
         freq[c] = freq[l];
         freq[l] = static_cast<uint16_t>(k);
         const unsigned i = son[c];
@@ -94,25 +145,33 @@ private:
     }
 
     void FillTop() {
-        Fill(kR, 0, 0);
+        chainCount_ = 0;
+        uint16_t way[kTopBits] = {};
+        Fill(kR, 0, 0, way, 0);
         stale_ = false;
     }
 
     // Fills the entries of the strings that begin with the `depth` bits `prefix`, which
-    // lead to node n. The way stops at a leaf, at an uncovered node and after kTopBits bits.
-    void Fill(unsigned n, int depth, unsigned prefix) {
+    // lead to node n by the nodes way[0..depth). The way stops at a leaf, at an uncovered
+    // node and after kTopBits bits.
+    void Fill(unsigned n, int depth, unsigned prefix, uint16_t* way, unsigned chain) {
         const unsigned first = son[n];
         if (depth == kTopBits || n < static_cast<unsigned>(kTopFrom) || first >= static_cast<unsigned>(kT)) {
             const unsigned from = prefix << (kTopBits - depth);
-            const auto entry = static_cast<uint16_t>((n << 4) | static_cast<unsigned>(depth));
+            const auto entry = (chain << 14) | (n << 4) | static_cast<unsigned>(depth);
             for (unsigned k = 0; k < (1u << (kTopBits - depth)); ++k) top_[from + k] = entry;
             return;
         }
-        Fill(first, depth + 1, prefix << 1);
-        Fill(first + 1, depth + 1, (prefix << 1) | 1);
+        way[depth] = static_cast<uint16_t>(n);
+        const unsigned mine = chainCount_++;
+        std::memcpy(chains_[mine], way, sizeof(chains_[0]));
+        Fill(first, depth + 1, prefix << 1, way, mine);
+        Fill(first + 1, depth + 1, (prefix << 1) | 1, way, mine);
     }
 
-    uint16_t top_[1 << kTopBits];
+    uint32_t top_[1 << kTopBits];
+    uint16_t chains_[kTopNodes][kTopBits];
+    unsigned chainCount_ = 0;
     bool stale_ = true;
     int quiet_ = 0;
 };
@@ -234,6 +293,20 @@ private:
     // Takes bytes of the current chunk into the bit buffer while fewer than 56 bits are held;
     // never reads the next chunk (that waits until the buffer runs down to kTopUpAt bits).
     void Refill() {
+        // With eight bytes of the chunk ahead, the bytes the loop below would take come from
+        // one big-endian load: as many whole bytes as bring the count to 56 or more.
+        if (bitCount_ < 56 && inEnd_ - in_ >= 8 && !zeroChunk_) [[likely]] {
+            const int take = (63 - bitCount_) >> 3;
+            static_assert(56 + 7 < 64, "a load tops up to at most 63 bits");
+            uint64_t word;
+            std::memcpy(&word, in_, 8);
+            static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the load is turned to big-endian");
+            word = __builtin_bswap64(word);
+            bits_ |= (word >> (64 - 8 * take)) << (64 - bitCount_ - 8 * take);
+            bitCount_ += 8 * take;
+            in_ += take;
+            return;
+        }
         while (bitCount_ < 56 && in_ < inEnd_) {
             uint64_t b = zeroChunk_ ? 0 : *in_;
             ++in_;
@@ -261,20 +334,27 @@ private:
             uint64_t bits = bits_;
             unsigned n = kR;
             int depth = 0;
+            uint16_t path[kMaxDepth + 1 + 8];
             if (tree_.TopReady()) {
-                const unsigned e = tree_.Top(static_cast<unsigned>(bits >> (64 - DecoderTree::kTopBits)));
-                n = e >> 4;
-                depth = static_cast<int>(e & 15);
+                const unsigned e = tree_.TopEntry(static_cast<unsigned>(bits >> (64 - DecoderTree::kTopBits)));
+                n = (e >> 4) & 1023;
+                depth = tree_.TopPath(e, path);
                 bits <<= depth;
             }
+            int k = depth;
+            path[k++] = static_cast<uint16_t>(n);
             c = tree_.son[n];
             while (c < static_cast<unsigned>(kT)) {
-                c = tree_.son[c + static_cast<unsigned>(bits >> 63)];
+                const unsigned next = c + static_cast<unsigned>(bits >> 63);
+                path[k++] = static_cast<uint16_t>(next);
+                c = tree_.son[next];
                 bits <<= 1;
-                ++depth;
             }
             bits_ = bits;
-            bitCount_ -= depth;
+            bitCount_ -= k - 1;
+            int s = static_cast<int>(c) - kT;
+            tree_.UpdateAlong(s, path, k);
+            return s;
         } else {
             c = tree_.son[kR];
             uint64_t bits = bits_;  // in registers for the walk

@@ -54,7 +54,7 @@ inline const PositionTables& Positions() {
 
 // The adaptive Huffman tree shared by both directions.
 struct AdaptiveTree {
-    uint16_t freq[kT + 1];
+    uint16_t freq[kT + 8];  // the root's count, then guards: a scan may read 8 counts at once
     uint16_t prnt[kT + kNChar];
     uint16_t son[kT];
 
@@ -71,7 +71,7 @@ struct AdaptiveTree {
             prnt[i] = prnt[i + 1] = static_cast<uint16_t>(j);
             i += 2;
         }
-        freq[kT] = 0xFFFF;
+        for (int g = kT; g < kT + 8; ++g) freq[g] = 0xFFFF;
         prnt[kR] = 0;
     }
 
