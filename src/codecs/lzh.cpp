@@ -95,8 +95,8 @@ public:
 
 private:
     // Increments node c and those above it, exchanging where a count overtakes its neighbour.
+    // Node 0 may be a leaf, never a parent: the root's parent link, 0, ends the way.
     void Climb(size_t c) {
-        if (c == 0) return;
         do {
             const uint16_t f = freq[c];
             freq[c] = static_cast<uint16_t>(f + 1);
@@ -379,8 +379,22 @@ private:
         return s;
     }
 
+    // A match position: a prefix code of 3 to 8 bits for the upper six bits, then the lower
+    // six as they stand. With 17 bits or more in the buffer neither of the two reads below
+    // would top it up, so the whole code is taken at once.
+    static constexpr int kWholePosition = kTopUpAt + 8 + 1;
+    static_assert(kWholePosition >= 8 + 6, "the buffer holds the longest position code");
     uint32_t DecodeLZHPosition() {
-        const PositionTables& t = Positions();
+        const PositionTables& t = positions_;
+        if (bitCount_ < kWholePosition) Refill();
+        if (bitCount_ >= kWholePosition) [[likely]] {
+            const unsigned prefix = static_cast<unsigned>(bits_ >> 56);
+            const int n = t.dLen[prefix] + 6;
+            const auto low = static_cast<unsigned>(bits_ >> (64 - n)) & 0x3F;
+            bits_ <<= n;
+            bitCount_ -= n;
+            return (static_cast<unsigned>(t.dCode[prefix]) << 6) | low;
+        }
         unsigned i = ReadBitByte();
         unsigned u = t.dCode[i];
         int l = t.dLen[i];
@@ -389,6 +403,7 @@ private:
     }
 
     CodecIO& io_;
+    const PositionTables& positions_ = Positions();
     DecoderTree tree_;
     uint8_t text_[kN + kSpan + kSlack];
     uint8_t* pos_ = nullptr;
