@@ -130,12 +130,14 @@ private:
         freq[c] = freq[l];
         freq[l] = static_cast<uint16_t>(k);
         const unsigned i = son[c];
+        // An internal node's two children both take the new parent; a leaf's entry is
+        // written twice rather than tested (leaf or not is a coin toss to the predictor).
         prnt[i] = static_cast<uint16_t>(l);
-        if (i < static_cast<unsigned>(kT)) prnt[i + 1] = static_cast<uint16_t>(l);
+        prnt[i + (i < static_cast<unsigned>(kT))] = static_cast<uint16_t>(l);
         const unsigned j = son[l];
         son[l] = static_cast<uint16_t>(i);
         prnt[j] = static_cast<uint16_t>(c);
-        if (j < static_cast<unsigned>(kT)) prnt[j + 1] = static_cast<uint16_t>(c);
+        prnt[j + (j < static_cast<unsigned>(kT))] = static_cast<uint16_t>(c);
         son[c] = static_cast<uint16_t>(j);
         if (l >= static_cast<size_t>(kTopFrom)) {
             stale_ = true;
