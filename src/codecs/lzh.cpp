@@ -215,11 +215,14 @@ public:
                 const int length = c - 253;
                 const uint8_t* from = pos - back;
                 // A match starts before `limit`, is at most kF long, and 8-byte steps write
-                // up to 7 bytes past it.
-                static_assert(kSlack >= kF + 7, "the text buffer's slack must hold a whole match and its overrun");
+                // up to 7 bytes past it; the first 16 bytes are copied whatever the length,
+                // as most matches are that short.
+                static_assert(kSlack >= kF + 7 && kSlack >= 16, "the text buffer's slack must hold a whole match and its overrun");
                 static_assert(256 + kF - kThreshold - 1 - 253 == kF, "the longest match is kF bytes");
                 if (back >= 8) {
-                    for (int k = 0; k < length; k += 8) std::memcpy(pos + k, from + k, 8);
+                    std::memcpy(pos, from, 8);
+                    std::memcpy(pos + 8, from + 8, 8);
+                    for (int k = 16; k < length; k += 8) std::memcpy(pos + k, from + k, 8);
                 } else {
                     for (int k = 0; k < length; ++k) pos[k] = from[k];
                 }
@@ -292,6 +295,24 @@ private:
         return v;
     }
 
+    // Before each symbol: with eight bytes of the chunk ahead the buffer is topped up to 56
+    // bits or more without a test of its count. The whole word goes in below the bits held;
+    // only the whole bytes that fit are counted, and the bits below the count are the very
+    // bytes the next top-up puts there again (or zeros once the chunk's bytes are all counted).
+    inline void TopUpWithinChunk() {
+        if (inEnd_ - in_ >= 8 && !zeroChunk_) [[likely]] {
+            static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the load is turned to big-endian");
+            uint64_t word;
+            std::memcpy(&word, in_, 8);
+            bits_ |= __builtin_bswap64(word) >> bitCount_;  // the count is below 64 while bytes are left
+            const int take = (63 - bitCount_) >> 3;
+            in_ += take;
+            bitCount_ += 8 * take;
+        } else if (bitCount_ < kFastBits) {
+            Refill();
+        }
+    }
+
     // Takes bytes of the current chunk into the bit buffer while fewer than 56 bits are held;
     // never reads the next chunk (that waits until the buffer runs down to kTopUpAt bits).
     void Refill() {
@@ -330,7 +351,7 @@ private:
     static_assert(DecoderTree::kTopBits <= kMaxDepth, "the table takes no more bits than a whole walk");
 
     inline int DecodeAdaptiveSymbol() {
-        if (bitCount_ < kFastBits) Refill();
+        TopUpWithinChunk();
         unsigned c;
         if (bitCount_ >= kFastBits) {
             uint64_t bits = bits_;
