@@ -3,6 +3,7 @@
 // literals and match lengths.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -88,10 +89,9 @@ struct AdaptiveTree {
         for (j = kNChar; j < kT; ++j) {
             uint16_t f = static_cast<uint16_t>(freq[i] + freq[i + 1]);
             freq[j] = f;
-            int k = j - 1;
-            while (k >= 0 && f < freq[k]) --k;
-            ++k;
-            int l = j - k;
+            // The counts below j are in order: f goes after the last that is not larger.
+            const int k = static_cast<int>(std::upper_bound(freq, freq + j, f) - freq);
+            const int l = j - k;
             std::memmove(&freq[k + 1], &freq[k], sizeof(freq[0]) * l);
             freq[k] = f;
             std::memmove(&son[k + 1], &son[k], sizeof(son[0]) * l);
