@@ -24,7 +24,9 @@ using namespace lzh;
 // and son[n] + 1; a leaf's son is its symbol plus kT). It goes stale only when the
 // children of a covered node change: when an update exchanges a node numbered kTopFrom or
 // more, and when the tree is rebuilt. Once the frequencies settle this is rare; a stale
-// table is filled again once the top has been left alone for a while (TopReady).
+// table is filled again once the top has been left alone for a while (TopReady). Each entry
+// also names the nodes above the one it reaches (a chain per covered node), so that the
+// update can follow the walk's way back up without reading the parent links one by one.
 class DecoderTree : public AdaptiveTree {
 public:
     static constexpr int kTopBits = 8;
@@ -32,7 +34,9 @@ public:
     static constexpr int kTopFrom = kT - kTopNodes;
     static constexpr int kQuiet = 16;
     static_assert(kTopFrom >= kNChar, "the table covers internal nodes only");
-    static_assert(kTopBits < 16 && (kT + kNChar) << 4 <= 0x10000, "an entry holds a node and the bits taken");
+    // An entry: the bits taken (bits 0-3), the node reached (bits 4-13), its chain (14 and up).
+    static_assert(kTopBits < 16 && kT <= 1 << 10, "an entry holds the bits taken and a node");
+    static_assert(kTopNodes <= 64, "an entry's chain index has six bits");
 
     void Reset() {
         ResetAdaptiveTree();
@@ -50,10 +54,10 @@ public:
         return true;
     }
 
-    // The entry for the kTopBits bits v (TopReady first): the node reached (bits 4 and up; a
-    // leaf's node or one whose children the walk goes on to read from son) and the bits taken.
-    unsigned Top(unsigned v) const { return top_[v] & 0x3FFF; }
-    unsigned TopEntry(unsigned v) const { return top_[v]; }
+    // The entry for the kTopBits bits v (TopReady first).
+    unsigned Top(unsigned v) const { return top_[v]; }
+    // The node an entry reaches: a leaf's node, or one whose children the walk goes on to read.
+    static unsigned TopNode(unsigned e) { return (e >> 4) & 1023; }
 
     // UpdateAdaptiveTree, noting exchanges that reach the table's nodes.
     void Update(int s) {
@@ -68,7 +72,7 @@ public:
     // The same update along the way the walk took down: path[0] is the root, path[length - 1]
     // the symbol's leaf. Up to the first exchange these are the nodes that the parent links
     // would give, read without waiting for each other; after an exchange the way goes on by
-    // the parent links from the node's new place.
+    // the parent links from the node's new place. (Not after a rebuild: the way is gone.)
     void UpdateAlong(int s, const uint16_t* path, int length) {
         if (freq[kR] == kMaxFreq) [[unlikely]] {
             Update(s);
@@ -86,8 +90,9 @@ public:
         }
     }
 
-    // The node reached by the table's entry e has the table's nodes above it: they are written
-    // to `path` from the root down, and how many there are is returned (the entry's bit count).
+    // The nodes above the one the entry e reaches are written to `path` from the root down
+    // (always kTopBits of them, the first few being the way); returns how many are the way,
+    // which is the count of bits the entry takes.
     int TopPath(unsigned e, uint16_t* path) const {
         std::memcpy(path, chains_[(e >> 14) & 63], sizeof(chains_[0]));
         return static_cast<int>(e & 15);
@@ -113,7 +118,9 @@ private:
         size_t l = c + 1;
 #if defined(__SSE2__)
         // Counts equal to k - 1 run from c + 1 up to the first higher one (at the latest the
-        // guard after the root); they are compared eight at a time.
+        // guard after the root); they are compared eight at a time, which may read up to
+        // seven guards past it.
+        static_assert(sizeof(freq) / sizeof(freq[0]) >= kT + 8, "the guards cover an eight-count read");
         const __m128i old = _mm_set1_epi16(static_cast<short>(k - 1));
         for (;;) {
             const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&freq[l + 1]));
@@ -357,10 +364,12 @@ private:
             uint64_t bits = bits_;
             unsigned n = kR;
             int depth = 0;
-            uint16_t path[kMaxDepth + 1 + 8];
+            // The way down, root first: at most kMaxDepth levels below the root, and the
+            // table's chain is copied whole.
+            uint16_t path[kMaxDepth + 1 + DecoderTree::kTopBits];
             if (tree_.TopReady()) {
-                const unsigned e = tree_.TopEntry(static_cast<unsigned>(bits >> (64 - DecoderTree::kTopBits)));
-                n = (e >> 4) & 1023;
+                const unsigned e = tree_.Top(static_cast<unsigned>(bits >> (64 - DecoderTree::kTopBits)));
+                n = DecoderTree::TopNode(e);
                 depth = tree_.TopPath(e, path);
                 bits <<= depth;
             }
