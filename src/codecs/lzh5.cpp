@@ -254,12 +254,26 @@ private:
         const uint8_t* in = in_;
         const uint8_t* const safeEnd = inEnd_ - 8;
         unsigned blockLeft = blockSize_;
-        const uint32_t* const cFast = Pairs ? cPairs_ : cFast_;
-        const uint32_t* const ptFast = ptFast_;
+        // The tables are read through `this` (at fixed offsets from it) rather than through
+        // pointers of their own, which the compiler would keep on the stack.
+        auto lookup = [this](uint64_t b) { return (Pairs ? cPairs_ : cFast_)[b >> (64 - kCTableBits)]; };
         // One bound for the text: the buffer's end or the last byte wanted, whichever is first,
         // less the literals a round may write beyond its first.
         uint8_t* const start = pos;
         uint8_t* const stop = (left < limit - pos ? pos + left : limit) - (kSymbolsPerRound - 1);
+        // One bound per round. A refill takes at most kRefilled / 8 input bytes and a round at
+        // most kSymbolsPerRound symbols of the block, and every round writes a byte at least;
+        // so fewer bytes written than the rounds that the input and the block leave means
+        // neither has run short, and the loop compares `pos` alone, with `bound`: the nearer of
+        // `stop` and that many bytes on. At `bound` the exact checks decide whether to go on.
+        static_assert(kRefilled / 8 == 7, "a refill takes up to 7 bytes");
+        auto boundFrom = [&]() -> uint8_t* {
+            const size_t inRounds = static_cast<size_t>(safeEnd - in) / (kRefilled / 8) + 1;
+            const size_t blockRounds = blockLeft / kSymbolsPerRound;
+            const size_t rounds = inRounds < blockRounds ? inRounds : blockRounds;
+            return rounds < static_cast<size_t>(stop - pos) ? pos + rounds : stop;
+        };
+        uint8_t* bound = boundFrom();
 
         auto refill = [&] {
             uint64_t w;
@@ -270,7 +284,7 @@ private:
             count |= kRefilled;
         };
         refill();
-        uint32_t e = cFast[bits >> (64 - kCTableBits)];
+        uint32_t e = lookup(bits);
         for (;;) {
             if (e & kTree) e = LongCode(e, bits, pos);
             bits <<= (e & 63);
@@ -281,7 +295,7 @@ private:
                 StoreLiterals<Pairs>(pos, e);
                 // More literals while their codes are in the table.
                 for (int n = 1; n < kLookupsPerRound; ++n) {
-                    e = cFast[bits >> (64 - kCTableBits)];
+                    e = lookup(bits);
                     if (static_cast<int32_t>(e) >= 0) {
                         blockLeft -= static_cast<unsigned>(pos - run);
                         goto next;
@@ -294,7 +308,7 @@ private:
             } else {
                 --blockLeft;
                 const int length = static_cast<int>((e >> 8) & 0xFFFF) - 253;
-                uint32_t d = ptFast[bits >> (64 - kPTableBits)];
+                uint32_t d = ptFast_[bits >> (64 - kPTableBits)];
                 if (d & kTree) d = LongDistance(d, bits, pos);
                 const unsigned extra = (d >> 8) & 0xFF;
                 bits <<= (d & 63);
@@ -304,9 +318,12 @@ private:
                 count -= (d & 0xFF) + extra;
                 pos = CopyMatch(pos, length, back);
             }
-            e = cFast[bits >> (64 - kCTableBits)];
+            e = lookup(bits);
         next:
-            if (pos >= stop || blockLeft < kSymbolsPerRound || in > safeEnd) break;
+            if (pos >= bound) {
+                if (pos >= stop || blockLeft < kSymbolsPerRound || in > safeEnd) break;
+                bound = boundFrom();
+            }
             refill();
         }
         bits_ = bits;
