@@ -179,10 +179,11 @@ private:
     // where two literal codes fit the table's bits together, one entry holds both (the first
     // byte in bits 8-15, the second in bits 16-23, the two lengths summed in the low byte), so
     // that one lookup decodes both; the entries of short-coded text are mostly such pairs. A
-    // distance entry holds the code length in its low byte, the count of extra
-    // bits above it and, in the high 16 bits, the distance the class stands for (the extra
-    // bits are added to it). The length in the low byte lets the loop shift and count by the
-    // entry itself: shifts take the count modulo 64 and the bit count is kept modulo 64.
+    // distance entry holds in its low byte the code length and the count of extra bits
+    // together (the loop drops both with one shift), the count of extra bits above it and, in
+    // the high 16 bits, the distance the class stands for (the extra bits are added to it).
+    // The length in the low byte lets the loop shift and count by the entry itself: shifts
+    // take the count modulo 64 and the bit count is kept modulo 64.
     static constexpr uint32_t kLiteral = 1u << 31;
     static constexpr uint32_t kTree = 1u << 30;
     static constexpr int kCTableBits = 12;
@@ -205,7 +206,7 @@ private:
         // from 2^(p-1) + 1, picked by p - 1 extra bits.
         const unsigned extra = p > 1 ? p - 1 : 0;
         const unsigned base = p > 1 ? (1u << (p - 1)) + 1 : p + 1;
-        return (base << 16) | (extra << 8) | len;
+        return (base << 16) | (extra << 8) | (len + extra);
     }
 
     // The main loop while at least 8 bytes of the current chunk are unread. The bit buffer is
@@ -246,7 +247,7 @@ private:
         // hold for pairs as they do for single codes; a round writes up to kSymbolsPerRound
         // literals, the second byte of a single literal's store is overwritten later.
         static_assert(kSymbolsPerRound + 1 <= kSlack, "a round's stores stay inside the text buffer");
-        static_assert(kMaxCodeBits < 64 && kMaxExtraBits < 256 && (uint32_t(kDicSize) << 16) < kTree,
+        static_assert(kMaxCodeBits + kMaxExtraBits < 64 && kMaxExtraBits < 256 && (uint32_t(kDicSize) << 16) < kTree,
                       "distance entry fields");
         // Kept in locals: stores through the text pointer could otherwise alias them.
         uint64_t bits = bits_;
@@ -310,12 +311,13 @@ private:
                 const int length = static_cast<int>((e >> 8) & 0xFFFF) - 253;
                 uint32_t d = ptFast_[bits >> (64 - kPTableBits)];
                 if (d & kTree) d = LongDistance(d, bits, pos);
+                // The extra bits follow the distance code; the next symbol's bits follow both.
                 const unsigned extra = (d >> 8) & 0xFF;
+                const uint64_t tail = bits << ((d & 0xFF) - extra);
                 bits <<= (d & 63);
+                count -= d;
                 // Two shifts, so that no extra bits (a shift by 64) give 0.
-                const uint32_t back = (d >> 16) + static_cast<uint32_t>((bits >> 1) >> (63 - extra));
-                bits <<= extra;
-                count -= (d & 0xFF) + extra;
+                const uint32_t back = (d >> 16) + static_cast<uint32_t>((tail >> 1) >> (63 - extra));
                 pos = CopyMatch(pos, length, back);
             }
             e = lookup(bits);
