@@ -262,17 +262,22 @@ private:
         // less the literals a round may write beyond its first.
         uint8_t* const start = pos;
         uint8_t* const stop = (left < limit - pos ? pos + left : limit) - (kSymbolsPerRound - 1);
-        // One bound per round. A refill takes at most kRefilled / 8 input bytes and a round at
-        // most kSymbolsPerRound symbols of the block, and every round writes a byte at least;
-        // so fewer bytes written than the rounds that the input and the block leave means
-        // neither has run short, and the loop compares `pos` alone, with `bound`: the nearer of
-        // `stop` and that many bytes on. At `bound` the exact checks decide whether to go on.
-        static_assert(kRefilled / 8 == 7, "a refill takes up to 7 bytes");
+        // One bound per round, on the text alone. Every symbol writes a byte at least and takes
+        // at most kBitsPerByte bits for each byte it writes, so while fewer than n bytes have been
+        // written since the bound was set, fewer than n symbols have left the block and the
+        // input has moved on by at most 2 (n - 1) + 7 bytes (the buffer holds fewer than 64
+        // bits). `bound` is the nearest of `stop` and the bytes that the input and the block
+        // allow that way; at `bound` the exact checks decide whether to go on.
+        constexpr unsigned kBitsPerByte = 16;
+        static_assert(kMaxCodeBits <= kBitsPerByte && 2 * kMaxCodeBits + kMaxExtraBits <= 3 * kBitsPerByte &&
+                          kRefilled < 64,
+                      "a literal or a match of 3 bytes takes at most 16 bits a byte");
         auto boundFrom = [&]() -> uint8_t* {
-            const size_t inRounds = static_cast<size_t>(safeEnd - in) / (kRefilled / 8) + 1;
-            const size_t blockRounds = blockLeft / kSymbolsPerRound;
-            const size_t rounds = inRounds < blockRounds ? inRounds : blockRounds;
-            return rounds < static_cast<size_t>(stop - pos) ? pos + rounds : stop;
+            const size_t unread = static_cast<size_t>(safeEnd - in);
+            const size_t inBytes = unread >= 7 ? (unread - 7) / (kBitsPerByte / 8) + 1 : 1;
+            const size_t blockBytes = blockLeft - kSymbolsPerRound + 1;
+            const size_t n = inBytes < blockBytes ? inBytes : blockBytes;
+            return n < static_cast<size_t>(stop - pos) ? pos + n : stop;
         };
         uint8_t* bound = boundFrom();
 
