@@ -147,14 +147,18 @@ public:
     }
 
 private:
-    // Copies a match inside the text buffer. Copies run in 16- or 8-byte steps and may write up
-    // to 15 bytes past the match (the buffer has room; the next symbol overwrites them). A
+    // Copies a match inside the text buffer. Copies run in 16- or 8-byte steps and may write
+    // past the match (the buffer has room; the next symbols overwrite those bytes): a match from
+    // 16 bytes back or more takes its first 32 bytes in two steps whatever its length, which
+    // spares a branch that short matches would mispredict, later steps write up to 15 more. A
     // match nearer than 8 bytes repeats a short pattern: its first bytes are copied one by
     // one until a whole number of patterns spans 8 bytes or more, then 8-byte steps follow.
     static inline uint8_t* CopyMatch(uint8_t* pos, int length, uint32_t back) {
         const uint8_t* from = pos - back;
         if (back >= 16) {
-            for (int k = 0; k < length; k += 16) std::memcpy(pos + k, from + k, 16);
+            std::memcpy(pos, from, 16);
+            std::memcpy(pos + 16, from + 16, 16);
+            for (int k = 32; k < length; k += 16) std::memcpy(pos + k, from + k, 16);
             return pos + length;
         }
         if (back >= 8) {
@@ -179,10 +183,11 @@ private:
     // where two literal codes fit the table's bits together, one entry holds both (the first
     // byte in bits 8-15, the second in bits 16-23, the two lengths summed in the low byte), so
     // that one lookup decodes both; the entries of short-coded text are mostly such pairs. A
-    // distance entry holds the code length in its low byte, the count of extra
-    // bits above it and, in the high 16 bits, the distance the class stands for (the extra
-    // bits are added to it). The length in the low byte lets the loop shift and count by the
-    // entry itself: shifts take the count modulo 64 and the bit count is kept modulo 64.
+    // distance entry holds in its low byte the code length and the count of extra bits
+    // together (the loop drops both with one shift), the count of extra bits above it and, in
+    // the high 16 bits, the distance the class stands for (the extra bits are added to it).
+    // The length in the low byte lets the loop shift and count by the entry itself: shifts
+    // take the count modulo 64 and the bit count is kept modulo 64.
     static constexpr uint32_t kLiteral = 1u << 31;
     static constexpr uint32_t kTree = 1u << 30;
     static constexpr int kCTableBits = 12;
@@ -205,7 +210,7 @@ private:
         // from 2^(p-1) + 1, picked by p - 1 extra bits.
         const unsigned extra = p > 1 ? p - 1 : 0;
         const unsigned base = p > 1 ? (1u << (p - 1)) + 1 : p + 1;
-        return (base << 16) | (extra << 8) | len;
+        return (base << 16) | (extra << 8) | (len + extra);
     }
 
     // The main loop while at least 8 bytes of the current chunk are unread. The bit buffer is
@@ -232,8 +237,10 @@ private:
         // exactly count | 56 bits. The bits below the count are the stream's next bits too, so
         // ORing them in again at the next refill changes nothing.
         static_assert(kRefilled == 64 - 8, "count | kRefilled is the refilled count only for 56");
-        // A match starts before `limit` and CopyMatch writes at most 15 bytes past its end.
-        static_assert(kSlack >= kMaxMatch + 15, "the text buffer's slack must hold a whole match and its overrun");
+        // A match starts before `limit` and CopyMatch writes at most 32 bytes from its start or
+        // 15 bytes past its end.
+        static_assert(kSlack >= kMaxMatch + 15 && kSlack >= 32,
+                      "the text buffer's slack must hold a whole match and its overrun");
         // The entries' fields: symbols and nodes in 16 bits below the length, flags above it.
         static_assert(kPoolSize <= 0xFFFF && kNC <= 0xFFFF && kDicSize <= 0xFFFF && kNC < (kTree >> 8),
                       "entry fields must fit 16 bits");
@@ -246,7 +253,7 @@ private:
         // hold for pairs as they do for single codes; a round writes up to kSymbolsPerRound
         // literals, the second byte of a single literal's store is overwritten later.
         static_assert(kSymbolsPerRound + 1 <= kSlack, "a round's stores stay inside the text buffer");
-        static_assert(kMaxCodeBits < 64 && kMaxExtraBits < 256 && (uint32_t(kDicSize) << 16) < kTree,
+        static_assert(kMaxCodeBits + kMaxExtraBits < 64 && kMaxExtraBits < 256 && (uint32_t(kDicSize) << 16) < kTree,
                       "distance entry fields");
         // Kept in locals: stores through the text pointer could otherwise alias them.
         uint64_t bits = bits_;
@@ -254,12 +261,31 @@ private:
         const uint8_t* in = in_;
         const uint8_t* const safeEnd = inEnd_ - 8;
         unsigned blockLeft = blockSize_;
-        const uint32_t* const cFast = Pairs ? cPairs_ : cFast_;
-        const uint32_t* const ptFast = ptFast_;
+        // The tables are read through `this` (at fixed offsets from it) rather than through
+        // pointers of their own, which the compiler would keep on the stack.
+        auto lookup = [this](uint64_t b) { return (Pairs ? cPairs_ : cFast_)[b >> (64 - kCTableBits)]; };
         // One bound for the text: the buffer's end or the last byte wanted, whichever is first,
         // less the literals a round may write beyond its first.
         uint8_t* const start = pos;
         uint8_t* const stop = (left < limit - pos ? pos + left : limit) - (kSymbolsPerRound - 1);
+        // One bound per round, on the text alone. Every symbol writes a byte at least and takes
+        // at most kBitsPerByte bits for each byte it writes, so while fewer than n bytes have been
+        // written since the bound was set, fewer than n symbols have left the block and the
+        // input has moved on by at most 2 (n - 1) + 7 bytes (the buffer holds fewer than 64
+        // bits). `bound` is the nearest of `stop` and the bytes that the input and the block
+        // allow that way; at `bound` the exact checks decide whether to go on.
+        constexpr unsigned kBitsPerByte = 16;
+        static_assert(kMaxCodeBits <= kBitsPerByte && 2 * kMaxCodeBits + kMaxExtraBits <= 3 * kBitsPerByte &&
+                          kRefilled < 64,
+                      "a literal or a match of 3 bytes takes at most 16 bits a byte");
+        auto boundFrom = [&]() -> uint8_t* {
+            const size_t unread = static_cast<size_t>(safeEnd - in);
+            const size_t inBytes = unread >= 7 ? (unread - 7) / (kBitsPerByte / 8) + 1 : 1;
+            const size_t blockBytes = blockLeft - kSymbolsPerRound + 1;
+            const size_t n = inBytes < blockBytes ? inBytes : blockBytes;
+            return n < static_cast<size_t>(stop - pos) ? pos + n : stop;
+        };
+        uint8_t* bound = boundFrom();
 
         auto refill = [&] {
             uint64_t w;
@@ -270,7 +296,7 @@ private:
             count |= kRefilled;
         };
         refill();
-        uint32_t e = cFast[bits >> (64 - kCTableBits)];
+        uint32_t e = lookup(bits);
         for (;;) {
             if (e & kTree) e = LongCode(e, bits, pos);
             bits <<= (e & 63);
@@ -281,7 +307,7 @@ private:
                 StoreLiterals<Pairs>(pos, e);
                 // More literals while their codes are in the table.
                 for (int n = 1; n < kLookupsPerRound; ++n) {
-                    e = cFast[bits >> (64 - kCTableBits)];
+                    e = lookup(bits);
                     if (static_cast<int32_t>(e) >= 0) {
                         blockLeft -= static_cast<unsigned>(pos - run);
                         goto next;
@@ -294,19 +320,23 @@ private:
             } else {
                 --blockLeft;
                 const int length = static_cast<int>((e >> 8) & 0xFFFF) - 253;
-                uint32_t d = ptFast[bits >> (64 - kPTableBits)];
+                uint32_t d = ptFast_[bits >> (64 - kPTableBits)];
                 if (d & kTree) d = LongDistance(d, bits, pos);
+                // The extra bits follow the distance code; the next symbol's bits follow both.
                 const unsigned extra = (d >> 8) & 0xFF;
+                const uint64_t tail = bits << ((d & 0xFF) - extra);
                 bits <<= (d & 63);
+                count -= d;
                 // Two shifts, so that no extra bits (a shift by 64) give 0.
-                const uint32_t back = (d >> 16) + static_cast<uint32_t>((bits >> 1) >> (63 - extra));
-                bits <<= extra;
-                count -= (d & 0xFF) + extra;
+                const uint32_t back = (d >> 16) + static_cast<uint32_t>((tail >> 1) >> (63 - extra));
                 pos = CopyMatch(pos, length, back);
             }
-            e = cFast[bits >> (64 - kCTableBits)];
+            e = lookup(bits);
         next:
-            if (pos >= stop || blockLeft < kSymbolsPerRound || in > safeEnd) break;
+            if (pos >= bound) {
+                if (pos >= stop || blockLeft < kSymbolsPerRound || in > safeEnd) break;
+                bound = boundFrom();
+            }
             refill();
         }
         bits_ = bits;

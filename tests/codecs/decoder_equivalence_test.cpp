@@ -11,6 +11,7 @@
 
 #include "codec_helpers.h"
 #include "codecs/codec_io.h"
+#include "codecs/lzh5_tables.h"
 #include "reference_decoders.h"
 
 namespace zuv::codecs::testing {
@@ -214,6 +215,77 @@ TEST(DecoderEquivalence, Lzh5BlocksOf65536Symbols) {
         claimed[0] = claimed[1] = 0;
         ExpectSame({claimed, int32_t(claimed.size()), n + 70000}, ExpandLZH5, ReferenceExpandLZH5,
                    tag + ", first block claims 65536");
+    }
+}
+
+// The canonical codes of a set of code lengths, as the block's tables assign them.
+std::vector<uint32_t> CanonicalCodes(const std::vector<int>& lengths) {
+    std::vector<uint32_t> codes(lengths.size());
+    uint32_t code = 0;
+    for (int len = 1; len <= 16; ++len) {
+        for (size_t i = 0; i < lengths.size(); ++i) {
+            if (lengths[i] == len) codes[i] = code++;
+        }
+        code <<= 1;
+    }
+    return codes;
+}
+
+// A block whose symbols take the most bits the format allows for each byte: literals of 16
+// bits and matches of 3 bytes with a 16-bit length code, a 13-bit distance code and 12 extra
+// bits, over many input chunks, cut and run dry at various points: the fast loop's bound
+// (a symbol takes at most 16 bits a byte) must keep it inside each chunk.
+TEST(DecoderEquivalence, Lzh5LongestCodesAcrossChunks) {
+    using namespace lh5;
+    // Literal/length lengths: 'A'..'O' 1..15 bits, 'P' and symbol 256 (a 3-byte match) 16.
+    std::vector<int> c(257, 0);
+    for (int i = 0; i < 15; ++i) c['A' + i] = i + 1;
+    c['P'] = c[256] = 16;
+    // Distance classes 0..12 1..13 bits, class 13 (12 extra bits) 13 bits.
+    std::vector<int> pt(kNP);
+    for (int i = 0; i < kNP; ++i) pt[i] = i < kNP - 1 ? i + 1 : kNP - 1;
+    // Code-length code: 13 symbols of 4 bits and 6 of 5.
+    std::vector<int> t(kNT);
+    for (int i = 0; i < kNT; ++i) t[i] = i < 13 ? 4 : 5;
+    const std::vector<uint32_t> cCode = CanonicalCodes(c), ptCode = CanonicalCodes(pt), tCode = CanonicalCodes(t);
+
+    const uint32_t symbols = 60000;
+    BitWriter w;
+    w.Put(16, symbols);
+    w.Put(kTBit, kNT);
+    for (int i = 0; i < kNT; ++i) {
+        w.Len(t[i]);
+        if (i == 2) w.Put(2, 0);  // no zeros after the third
+    }
+    auto length = [&](int len) { w.Put(t[len + 2], tCode[len + 2]); };
+    auto zeros = [&](int n) { w.Put(t[2], tCode[2]).Put(kCBit, uint32_t(n - 20)); };
+    w.Put(kCBit, 257);
+    zeros('A');
+    for (int ch = 'A'; ch <= 'P'; ++ch) length(c[ch]);
+    zeros(256 - 'P' - 1);
+    length(c[256]);
+    w.Put(kPBit, kNP);
+    for (int i = 0; i < kNP; ++i) w.Len(pt[i]);
+    uint32_t s = 5;
+    int32_t expanded = 0;
+    for (uint32_t k = 0; k < symbols; ++k) {
+        s = s * 1103515245u + 12345u;
+        if ((s >> 16) % 4 == 0) {
+            w.Put(16, cCode[256]).Put(13, ptCode[kNP - 1]).Put(12, (s >> 4) & 0xFFF);
+            expanded += 3;
+        } else {
+            w.Put(16, cCode['P']);
+            expanded += 1;
+        }
+    }
+    const Bytes stream = w.Done();
+    const int32_t p = int32_t(stream.size());
+    for (int32_t cut : {p, p - 1, p / 2, p / 3 + 1}) {
+        const std::string tag = "stored size " + std::to_string(cut);
+        ExpectSame({stream, cut, expanded}, ExpandLZH5, ReferenceExpandLZH5, tag);
+        Case dry{stream, cut, expanded};
+        dry.deliverable = size_t(cut) * 3 / 5 + 1;
+        ExpectSame(dry, ExpandLZH5, ReferenceExpandLZH5, tag + ", runs dry");
     }
 }
 
