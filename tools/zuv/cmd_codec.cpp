@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <sys/types.h>
@@ -37,7 +38,7 @@ int Usage(const std::string& why) {
 class StdioStream : public common::Stream {
 public:
     StdioStream(const std::string& path, const char* mode) : f_(std::fopen(path.c_str(), mode)) {
-        if (f_) std::setvbuf(f_, buffer_.data(), _IOFBF, buffer_.size());
+        if (f_) std::setvbuf(f_, buffer_.get(), _IOFBF, kBufferSize);
     }
     ~StdioStream() override {
         if (f_) std::fclose(f_);
@@ -66,7 +67,9 @@ public:
     }
 
 private:
-    std::vector<char> buffer_ = std::vector<char>(1 << 20);  // before f_: set up first
+    // Left unfilled: stdio writes every byte before it reads one back.
+    static constexpr size_t kBufferSize = 1 << 20;
+    std::unique_ptr<char[]> buffer_{new char[kBufferSize]};  // before f_: set up first
     std::FILE* f_;
 };
 
