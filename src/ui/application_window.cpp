@@ -25,13 +25,9 @@ void ApplicationWindow::Show() {
 }
 
 LRESULT CALLBACK ApplicationWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<ApplicationWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ApplicationWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* self = static_cast<ApplicationWindow*>(AttachedObject(window, message, lParam));
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCCREATE) self->window_ = window;
     return self->Handle(message, wParam, lParam);
 }
 

@@ -149,14 +149,9 @@ void BackgroundWindow::PaintTo(HDC dc) {
 
 LRESULT CALLBACK BackgroundWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* self = static_cast<BackgroundWindow*>(create->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<BackgroundWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* self = static_cast<BackgroundWindow*>(AttachedObject(window, message, lParam));
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCCREATE) self->window_ = window;
     return self->Handle(message, wParam, lParam);
 }
 

@@ -32,6 +32,15 @@ bool CreateCentredWindow(HINSTANCE instance, HWND owner, const char* className, 
     return true;
 }
 
+void* AttachedObject(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        void* self = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        return self;
+    }
+    return reinterpret_cast<void*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
 void DestroyOwnWindow(HWND window) {
     if (!window) return;
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);

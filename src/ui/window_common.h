@@ -1,5 +1,6 @@
 // What the program's own windows do alike: their class, their creation as a centred tool
-// window, letting go of the window at the end, and reading a control's text.
+// window, the way from a window to its object, letting go of the window at the end, and
+// reading a control's text.
 #pragma once
 
 #include "platform/win32/windows_api.h"
@@ -23,6 +24,12 @@ bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC proc, HIC
 bool CreateCentredWindow(HINSTANCE instance, HWND owner, const char* className, const char* caption,
                          DWORD style, DWORD exStyle, int clientWidth, int clientHeight, void* self,
                          HWND& window);
+
+// The object a window stands for, in its window procedure, for a window created with the
+// object as CreateWindowExA's last argument: at WM_NCCREATE taken from the creation data and
+// kept as the window's user data, later read from there. nullptr for the messages before
+// WM_NCCREATE and after the window let go of the object.
+void* AttachedObject(HWND window, UINT message, LPARAM lParam);
 
 // The object's end before its window's: the window no longer names the object, then it is
 // destroyed. Nothing happens when `window` is nullptr.
