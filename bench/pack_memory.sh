@@ -2,7 +2,7 @@
 # Peak memory of `zuv pack` against the size of the product: it streams, so it must stay flat.
 #
 # For each corpus size (default 1024 MB; ZUV_BENCH_SIZES="256 1024" for more) it writes the
-# deterministic mixed corpus of bench/set_overhead.sh (text, binary, runs, incompressible data,
+# deterministic mixed corpus of bench/lib.sh (text, binary, runs, incompressible data,
 # a few large files and many small ones), packs it with `zuv pack` into 20 MB segments under
 # `/usr/bin/time -v` for each method (default lh5 and none) and prints the maximum resident set
 # size, the wall time and the set's size; then `zuv test` checks the set.
@@ -12,28 +12,16 @@
 #   ZUV_BENCH_SIZES="1024"  corpus sizes in MB     ZUV_BENCH_METHODS="lh5 none"
 #   ZUV_BENCH_BUILD=build/bench  build folder (configured here in Release, -O2, when missing)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${ZUV_BENCH_BUILD:-$root/build/bench}
+source "$(dirname "$0")/lib.sh"
 sizes=${ZUV_BENCH_SIZES:-1024}
 methods=${ZUV_BENCH_METHODS:-lh5 none}
 
-if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
-  generator=(); command -v ninja >/dev/null && generator=(-G Ninja)
-  cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DZUV_BENCH=ON -DZUV_TESTS=OFF >/dev/null
-fi
-cmake --build "$build" -j2 --target zuv zuv_set_overhead >/dev/null
-zuv=$build/zuv
-helper=$build/bench/zuv_set_overhead
-
-work=$(mktemp -d /tmp/zuv-pack-memory.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+bench_work zuv-pack-memory
 
 echo "zuv pack peak memory: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
 printf '%-9s %-6s %6s %10s %9s %13s\n' input method files "set size" "wall s" "peak RSS"
 for mb in $sizes; do
-  rm -rf "$work/corpus"
-  "$helper" corpus "$work/corpus" "$mb" >/dev/null
+  bench_corpus "$work/corpus" "$mb"
   files=$(find "$work/corpus" -type f | wc -l)
   for method in $methods; do
     rm -rf "$work/set"

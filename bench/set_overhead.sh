@@ -23,23 +23,12 @@
 #   ZUV_BENCH_SIZES="110 330"  corpus sizes in MB     ZUV_BENCH_RUNS=5  runs per figure
 #   ZUV_BENCH_BUILD=build/bench  build folder (configured here in Release, -O2, when missing)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${ZUV_BENCH_BUILD:-$root/build/bench}
+source "$(dirname "$0")/lib.sh"
 sizes=${ZUV_BENCH_SIZES:-110 330}
 runs=${ZUV_BENCH_RUNS:-5}
 segment_size=20000000
 
-if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
-  generator=(); command -v ninja >/dev/null && generator=(-G Ninja)
-  cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DZUV_BENCH=ON -DZUV_TESTS=OFF >/dev/null
-fi
-cmake --build "$build" -j2 --target zuv zuv_set_overhead >/dev/null
-zuv=$build/zuv
-helper=$build/bench/zuv_set_overhead
-
-work=$(mktemp -d /tmp/zuv-set-overhead.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+bench_work zuv-set-overhead
 
 # Runs `zuv test` on a set and the codecs on its stored data in turn, $runs times each, and
 # prints the best CPU and wall seconds of both, the expanded and stored bytes and the largest
@@ -76,8 +65,7 @@ echo "best of $runs runs, CPU seconds; zuv start ${start_cpu} s; load average at
 printf '%-8s %-6s %4s %9s | %8s %7s | %8s %7s | %12s %7s | %8s\n' \
   expanded method segs stored "codec s" "MB/s" "test s" "MB/s" "set overhead" "(wall)" "peak RSS"
 for mb in $sizes; do
-  rm -rf "$work/corpus"
-  "$helper" corpus "$work/corpus" "$mb" >/dev/null
+  bench_corpus "$work/corpus" "$mb"
   for method in lh5 lzh; do
     set_dir=$work/set-$method
     rm -rf "$set_dir"

@@ -2,24 +2,17 @@
 #include "ui/application_window.h"
 
 #include "ui/resource.h"
+#include "ui/window_common.h"
 
 namespace zuv::ui {
 
-ApplicationWindow::~ApplicationWindow() {
-    if (window_) {
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
-}
+ApplicationWindow::~ApplicationWindow() { DestroyOwnWindow(window_); }
 
 bool ApplicationWindow::Create(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZUV_SETUP));
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZUV_SETUP)),
+                             nullptr, nullptr)) {
+        return false;
+    }
     // No size, in the middle of the screen: the entry is all there is to see of it.
     window_ = CreateWindowExA(0, kClassName, kTitle, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                               GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
@@ -32,13 +25,9 @@ void ApplicationWindow::Show() {
 }
 
 LRESULT CALLBACK ApplicationWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<ApplicationWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ApplicationWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* self = static_cast<ApplicationWindow*>(AttachedObject(window, message, lParam));
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCCREATE) self->window_ = window;
     return self->Handle(message, wParam, lParam);
 }
 
@@ -54,12 +43,8 @@ LRESULT ApplicationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Never destroyed by a close: that would take the background with it unasked.
             if (main_ && IsWindow(main_) && IsWindowEnabled(main_)) PostMessageA(main_, WM_CLOSE, 0, 0);
             return 0;
-        case WM_NCDESTROY: {
-            HWND window = window_;
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
-            return DefWindowProcA(window, message, wParam, lParam);
-        }
+        case WM_NCDESTROY:
+            return ForgetWindow(window_, message, wParam, lParam);
         default:
             break;
     }

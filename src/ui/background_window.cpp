@@ -3,6 +3,7 @@
 
 #include "ui/resource.h"
 #include "ui/screen_scale.h"
+#include "ui/window_common.h"
 
 namespace zuv::ui {
 
@@ -38,26 +39,16 @@ BackgroundWindow::BackgroundWindow()
 }
 
 BackgroundWindow::~BackgroundWindow() {
-    if (window_) {
-        // Destroyed without closing (a test, or the program leaving early): no events.
-        events_ = Events{};
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
+    // Destroyed without closing (a test, or the program leaving early): no events.
+    events_ = Events{};
+    DestroyOwnWindow(window_);
     if (copyrightFont_) DeleteObject(copyrightFont_);
 }
 
 bool BackgroundWindow::Create(HINSTANCE instance, HWND owner) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZUV_SETUP));
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     // No background brush: the gradient covers everything and is never erased first.
-    windowClass.hbrBackground = nullptr;
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZUV_SETUP)),
+                             LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)), nullptr)) {
         return false;
     }
     const RECT screen = ScreenRect(nullptr);
@@ -158,14 +149,9 @@ void BackgroundWindow::PaintTo(HDC dc) {
 
 LRESULT CALLBACK BackgroundWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* self = static_cast<BackgroundWindow*>(create->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<BackgroundWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* self = static_cast<BackgroundWindow*>(AttachedObject(window, message, lParam));
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCCREATE) self->window_ = window;
     return self->Handle(message, wParam, lParam);
 }
 
@@ -240,12 +226,8 @@ LRESULT BackgroundWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
-        case WM_NCDESTROY: {
-            HWND window = window_;
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
-            return DefWindowProcA(window, message, wParam, lParam);
-        }
+        case WM_NCDESTROY:
+            return ForgetWindow(window_, message, wParam, lParam);
         default:
             break;
     }

@@ -6,6 +6,7 @@
 #include "ui/modal.h"
 #include "ui/screen_scale.h"
 #include "ui/title_label.h"
+#include "ui/window_common.h"
 
 namespace zuv::ui {
 
@@ -61,44 +62,23 @@ UnzipWindow::UnzipWindow() = default;
 
 UnzipWindow::~UnzipWindow() {
     caption_.reset();
-    if (window_) {
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
+    DestroyOwnWindow(window_);
     if (font_) DeleteObject(font_);
 }
 
 bool UnzipWindow::Create(HINSTANCE instance, HWND owner) {
     owner_ = owner;
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        return false;
-    }
-    WNDCLASSEXA gaugeClass{};
-    gaugeClass.cbSize = sizeof gaugeClass;
-    gaugeClass.lpfnWndProc = GaugeProc;
-    gaugeClass.hInstance = instance;
-    gaugeClass.hCursor = windowClass.hCursor;
-    gaugeClass.lpszClassName = kGaugeClass;
-    if (!RegisterClassExA(&gaugeClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    HCURSOR arrow = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, nullptr, arrow,
+                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) ||
+        !RegisterWindowClass(instance, kGaugeClass, GaugeProc, nullptr, arrow, nullptr)) {
         return false;
     }
     // A tool window with a small title bar and no title-bar buttons.
-    const DWORD style = WS_POPUP | WS_CAPTION;
-    const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME;
-    RECT rect = ScaledRect(0, 0, kClientWidth, kClientHeight);
-    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    window_ = CreateWindowExA(exStyle, kClassName, kCaption, style, 0, 0, rect.right - rect.left,
-                              rect.bottom - rect.top, owner, nullptr, instance, nullptr);
-    if (!window_) return false;
-    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    CentreOnScreen(window_);
+    if (!CreateCentredWindow(instance, owner, kClassName, kCaption, WS_POPUP | WS_CAPTION,
+                             WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME, kClientWidth, kClientHeight, this, window_)) {
+        return false;
+    }
     font_ = MakeFont("MS Sans Serif", ScreenScale().FontPixels(8), false);
     activityPlace_ = OnScreen(kActivity);
     labelPlace_ = OnScreen(kLabel);
@@ -143,11 +123,7 @@ int UnzipWindow::GaugePercent() const {
 }
 
 std::string UnzipWindow::Label1Text() {
-    const int length = GetWindowTextLengthA(label_);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    GetWindowTextA(label_, text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
-    return WithoutAddedLineFeeds(text);
+    return WithoutAddedLineFeeds(WindowText(label_));
 }
 
 void UnzipWindow::SetLabel1Text(const std::string& text) {

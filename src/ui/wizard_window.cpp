@@ -9,6 +9,7 @@
 #include "ui/modal.h"
 #include "ui/screen_scale.h"
 #include "ui/title_label.h"
+#include "ui/window_common.h"
 #include "wizard/keyboard.h"
 
 namespace zuv::ui {
@@ -174,24 +175,13 @@ void DrawBarButton(const DRAWITEMSTRUCT& item, Button which, HFONT font) {
     SelectObject(dc, oldFont);
 }
 
-std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    GetWindowTextA(window, text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
 }  // namespace
 
 WizardWindow::WizardWindow() = default;
 
 WizardWindow::~WizardWindow() {
     caption_.reset();
-    if (window_) {
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
+    DestroyOwnWindow(window_);
     if (font_) DeleteObject(font_);
     if (titleFont_) DeleteObject(titleFont_);
     if (background_) DeleteObject(background_);
@@ -213,26 +203,18 @@ HWND WizardWindow::Add(int page, const char* cls, const char* text, DWORD style,
 bool WizardWindow::Create(HINSTANCE instance, HWND owner, const shell::TMarsCaption& colors) {
     instance_ = instance;
     owner_ = owner;
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, nullptr,
+                             LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)),
+                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
         return false;
     }
     // A tool window: a small caption with a close box, no minimise or maximise.
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT rect = ScaledRect(0, 0, kClientWidth, kClientHeight);
-    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    window_ = CreateWindowExA(exStyle, kClassName, kCaption, style, 0, 0, rect.right - rect.left,
-                              rect.bottom - rect.top, owner, nullptr, instance, nullptr);
-    if (!window_) return false;
-    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    CentreOnScreen(window_);
+    if (!CreateCentredWindow(instance, owner, kClassName, kCaption,
+                             WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                             WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kClientWidth,
+                             kClientHeight, this, window_)) {
+        return false;
+    }
     // MS Sans Serif at 8 points; the page titles' large Times New Roman is 24 design pixels.
     font_ = MakeFont("MS Sans Serif", ScreenScale().FontPixels(8), false);
     titleFont_ = MakeFont("Times New Roman", Scaled(24), true);

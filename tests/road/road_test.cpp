@@ -4,23 +4,16 @@
 // the engine installs. Only the windows are stand-ins.
 #include <gtest/gtest.h>
 
-#include "archive/archive_writer.h"
-#include "archive/segment_writer.h"
 #include "common/ini_reader.h"
 #include "common/routines.h"
-#include "platform/fake/fake_platform.h"
+#include "road/road_machine.h"
 #include "shell/main_setup.h"
-#include "shell/segment_expander.h"
-#include "shell/unzip_stage.h"
 #include "uninstall/product_fixture.h"
-#include "wizard/recording_view.h"
-#include "wizard/wizard.h"
 
 using namespace zuv;
+using namespace zuv::road::testing;
 
 namespace {
-
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 std::string Content(size_t size, uint32_t seed) {
     std::string data(size, '\0');
@@ -30,46 +23,6 @@ std::string Content(size_t size, uint32_t seed) {
     }
     return data;
 }
-
-struct Background : shell::BackgroundView {
-    int closes = 0;
-    void SetSetupHeader(const shell::TitleLine&) override {}
-    void SetSetupHeader2(const shell::TitleLine&) override {}
-    void SetGradientColors(shell::Color, shell::Color) override {}
-    void SetColor(shell::Color) override {}
-    void SetTimer1Enabled(bool) override {}
-    void Close() override { ++closes; }
-};
-
-struct UnzipScreen : shell::UnzipView {
-    int max = 0, progress = 0;
-    std::string label = "Setup is preparing";
-    std::string Label1Text() override { return label; }
-    void SetLabel1Text(const std::string& t) override { label = t; }
-    void SetGaugeColor(shell::Color) override {}
-    void SetGaugeRange(int, int b) override { max = b; }
-    void SetGaugeProgress(int p) override { progress = p; }
-    void SetCaptionColors(shell::Color, shell::Color, shell::Color) override {}
-    void SetTimer1Enabled(bool) override {}
-    void Close() override {}
-};
-
-struct Pictures : shell::PictureView {
-    std::string shown;
-    void HidePictures() override {}
-    bool LoadAnimated(const std::string& p, int& w, int& h) override {
-        shown = p, w = 96, h = 96;
-        return true;
-    }
-    bool LoadStill(const std::string& p, int& w, int& h) override {
-        shown = p, w = h = 105;
-        return true;
-    }
-    void PlacePanel(int, int, int, int) override {}
-    int MainScreenWidth() override { return 1024; }
-    int Header2Top() override { return 32; }
-    void Repaint() override {}
-};
 
 const char* kScript =
     "[Setup - Main]\r\nInstall Dir=ZUV Hello\r\nLaunch=<INSTALLDIR>hello.exe\r\nFolder=ZUV Hello\r\n"
@@ -89,69 +42,25 @@ protected:
                                                {"readme.txt", Content(20000, 2)},
                                                {"logo.gif", "GIF89a" + Content(3000, 3)}};
 
-    void PackSet(uint8_t method, uint32_t segmentSize) {
-        archive::TArchiveWriter writer(method);
-        archive::SetArchive arc;
-        arc.Template = "product\\*.*";
-        for (const auto& [name, data] : product) {
-            writer.Add("product\\" + name, Bytes(data));
-            arc.Files.push_back("product\\" + name);
-        }
-        arc.Archive = writer.Bytes();
-        auto segments = archive::SplitIntoSegments(archive::BuildSpanStream({arc}), segmentSize);
-        ASSERT_GE(segments.size(), 3u);
-        common::CreateDirPath(fake, "C:\\SETUP");
-        archive::WriteSegmentFiles(fake, "C:\\SETUP", "disk", segments);
-        fake.PutFile("C:\\SETUP\\install.exe", "MZ the setup program");
-        fake.PutFile("C:\\SETUP\\install.cfg", kScript);
-    }
+    Machine machine{fake};
 
-    Background background;
-    wizard::testing::RecordingView wizardView;
-    UnzipScreen unzipScreen;
-    Pictures pictures;
-    std::unique_ptr<shell::TMainSetup> setup;
-    std::unique_ptr<wizard::TZUV> zuv;
-    decltype(shell::MakeSegmentExpander(std::declval<platform::Platform&>())) expander;
-    struct Stages : shell::Stages {
-        std::function<void()> preparation, wizard;
-        void RunPreparation() override { preparation(); }
-        void RunWizard() override { wizard(); }
-    } stages;
-    struct Choice : shell::WizardChoice {
-        wizard::TZUV* zuv = nullptr;
-        void SetChoiceVisible(shell::EndChoice c, bool v) override { zuv->SetChoiceVisible(c, v); }
-        void SetChoiceEnabled(shell::EndChoice c, bool v) override { zuv->SetChoiceEnabled(c, v); }
-        void SetChoiceChecked(shell::EndChoice c, bool v) override { zuv->SetChoiceChecked(c, v); }
-        bool ChoiceChecked(shell::EndChoice c) override { return zuv->ChoiceChecked(c); }
-        void nextClick() override { zuv->nextClick(); }
-    } choice;
+    void PackSet(uint8_t method, uint32_t segmentSize) {
+        road::testing::PackSet(fake, product, method, segmentSize, kScript);
+    }
 
     // Starts install.exe with `params` and clicks through the wizard up to the end of the
     // install; the main window stays open (FormClose is the caller's).
     void RunUpToTheClose(std::vector<std::string> params = {"C:\\SETUP"}) {
         fake.SetParams(std::move(params));
-        expander = shell::MakeSegmentExpander(fake);
-        setup = std::make_unique<shell::TMainSetup>(fake, background, choice, stages);
-        zuv = std::make_unique<wizard::TZUV>(fake, wizardView, setup->Script(), setup->State());
-        choice.zuv = zuv.get();
-        zuv->FormCreate();
-        stages.preparation = [&] {
-            shell::TUnzip unzip(fake, unzipScreen, pictures, *expander, setup->State(), setup->Script(), choice);
-            unzip.FormShow();
-            unzip.Timer1Timer();
-        };
-        stages.wizard = [&] {
-            zuv->FormShow();
-            zuv->nextClick();    // welcome
-            zuv->acceptClick();  // licence
-            zuv->nextClick();    // destination
-            zuv->nextClick();    // folders and shortcuts
-            zuv->installClick();
-            setup->InstallIncomplete = zuv->InstallIncomplete;
-        };
-        setup->FormShow();
-        setup->Timer1Timer();
+        machine.Start([this] {
+            wizard::TZUV& zuv = *machine.zuv;
+            zuv.nextClick();    // welcome
+            zuv.acceptClick();  // licence
+            zuv.nextClick();    // destination
+            zuv.nextClick();    // folders and shortcuts
+            zuv.installClick();
+            machine.setup->InstallIncomplete = zuv.InstallIncomplete;
+        });
     }
 };
 
@@ -159,10 +68,10 @@ TEST_P(Road, FromTheDisksToTheInstalledProgram) {
     PackSet(GetParam(), 24000);
     RunUpToTheClose();
     EXPECT_EQ(fake.ShownTexts(), std::vector<std::string>{}) << "no message before the close";
-    EXPECT_EQ(unzipScreen.progress, unzipScreen.max);
-    EXPECT_EQ(unzipScreen.max, 7);
-    EXPECT_EQ(pictures.shown, "C:\\WINDOWS\\Temp\\z\\logo.gif");
-    setup->FormClose();
+    EXPECT_EQ(machine.unzipScreen.progress, machine.unzipScreen.max);
+    EXPECT_EQ(machine.unzipScreen.max, 7);
+    EXPECT_EQ(machine.pictures.shown, "C:\\WINDOWS\\Temp\\z\\logo.gif");
+    machine.setup->FormClose();
 
     const std::string app = "C:\\Program Files\\ZUV Hello\\";
     EXPECT_EQ(fake.GetFile(app + "hello.exe"), product["hello.exe"]);
@@ -215,7 +124,7 @@ TEST_F(KilledRoad, TheUninstallerLeavesTheMachineAsItWasBeforeTheSetup) {
         // A whole run tells how many writes there are.
         killAt = 0, writes = 0;
         RunUpToTheClose({});
-        setup->FormClose();
+        machine.setup->FormClose();
         const size_t total = writes;
         ASSERT_GT(total, 20u);
         uninstall::TUndo(fake, record).UndoAll();

@@ -9,22 +9,13 @@
 #include <map>
 #include <sstream>
 
-#include "archive/archive_writer.h"
-#include "archive/segment_writer.h"
-#include "common/routines.h"
-#include "platform/fake/fake_platform.h"
-#include "shell/main_setup.h"
-#include "shell/segment_expander.h"
-#include "shell/unzip_stage.h"
-#include "wizard/recording_view.h"
+#include "road/road_machine.h"
 #include "wizard/silent_setup.h"
-#include "wizard/wizard.h"
 
 using namespace zuv;
+using namespace zuv::road::testing;
 
 namespace {
-
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 const char* kScript =
     "[Setup - Main]\r\nInstall Dir=ZUV Hello\r\nLaunch=<INSTALLDIR>hello.exe\r\nFolder=ZUV Hello\r\n"
@@ -55,20 +46,7 @@ const std::map<std::string, std::string> kProduct{{"hello.exe", Content(70000, 1
 // Packs the product as a set of three or more segments in C:\SETUP beside install.exe and
 // the script.
 void PackSet(platform::FakePlatform& fake, const std::string& script = kScript) {
-    archive::TArchiveWriter writer(archive::coLZH5);
-    archive::SetArchive arc;
-    arc.Template = "product\\*.*";
-    for (const auto& [name, data] : kProduct) {
-        writer.Add("product\\" + name, Bytes(data));
-        arc.Files.push_back("product\\" + name);
-    }
-    arc.Archive = writer.Bytes();
-    auto segments = archive::SplitIntoSegments(archive::BuildSpanStream({arc}), 24000);
-    ASSERT_GE(segments.size(), 3u);
-    common::CreateDirPath(fake, "C:\\SETUP");
-    archive::WriteSegmentFiles(fake, "C:\\SETUP", "disk", segments);
-    fake.PutFile("C:\\SETUP\\install.exe", "MZ the setup program");
-    fake.PutFile("C:\\SETUP\\install.cfg", script);
+    road::testing::PackSet(fake, kProduct, archive::coLZH5, 24000, script);
 }
 
 // Every file on the fake drive C: except the logs, by path, with its content.
@@ -97,70 +75,20 @@ std::map<std::string, std::string> Registry(const platform::FakePlatform& fake) 
 // The same set installed by a user who takes every default page by page and picks "Return
 // to Windows" on the ready page.
 int RunInteractive(platform::FakePlatform& fake) {
-    struct Background : shell::BackgroundView {
-        void SetSetupHeader(const shell::TitleLine&) override {}
-        void SetSetupHeader2(const shell::TitleLine&) override {}
-        void SetGradientColors(shell::Color, shell::Color) override {}
-        void SetColor(shell::Color) override {}
-        void SetTimer1Enabled(bool) override {}
-        void Close() override {}
-    } background;
-    struct Unzip : shell::UnzipView, shell::PictureView {
-        std::string Label1Text() override { return ""; }
-        void SetLabel1Text(const std::string&) override {}
-        void SetGaugeColor(shell::Color) override {}
-        void SetGaugeRange(int, int) override {}
-        void SetGaugeProgress(int) override {}
-        void SetCaptionColors(shell::Color, shell::Color, shell::Color) override {}
-        void SetTimer1Enabled(bool) override {}
-        void Close() override {}
-        void HidePictures() override {}
-        bool LoadAnimated(const std::string&, int& w, int& h) override { return w = h = 96, true; }
-        bool LoadStill(const std::string&, int& w, int& h) override { return w = h = 105, true; }
-        void PlacePanel(int, int, int, int) override {}
-        int MainScreenWidth() override { return 1024; }
-        int Header2Top() override { return 32; }
-        void Repaint() override {}
-    } unzipScreen;
-    wizard::testing::RecordingView wizardView;
-    auto expander = shell::MakeSegmentExpander(fake);
-    struct Stages : shell::Stages {
-        std::function<void()> preparation, wizard;
-        void RunPreparation() override { preparation(); }
-        void RunWizard() override { wizard(); }
-    } stages;
-    struct Choice : shell::WizardChoice {
-        wizard::TZUV* zuv = nullptr;
-        void SetChoiceVisible(shell::EndChoice c, bool v) override { zuv->SetChoiceVisible(c, v); }
-        void SetChoiceEnabled(shell::EndChoice c, bool v) override { zuv->SetChoiceEnabled(c, v); }
-        void SetChoiceChecked(shell::EndChoice c, bool v) override { zuv->SetChoiceChecked(c, v); }
-        bool ChoiceChecked(shell::EndChoice c) override { return zuv->ChoiceChecked(c); }
-        void nextClick() override { zuv->nextClick(); }
-    } choice;
-    shell::TMainSetup setup(fake, background, choice, stages);
-    wizard::TZUV zuv(fake, wizardView, setup.Script(), setup.State());
-    choice.zuv = &zuv;
-    zuv.FormCreate();
-    stages.preparation = [&] {
-        shell::TUnzip unzip(fake, unzipScreen, unzipScreen, *expander, setup.State(), setup.Script(), choice);
-        unzip.FormShow();
-        unzip.Timer1Timer();
-    };
-    stages.wizard = [&] {
-        zuv.FormShow();
+    Machine machine(fake);
+    machine.Start([&machine] {
+        wizard::TZUV& zuv = *machine.zuv;
         zuv.nextClick();    // welcome
         zuv.acceptClick();  // licence
         zuv.nextClick();    // destination
         zuv.nextClick();    // folders and shortcuts
         zuv.RadioClicked(wizard::Radio::kRadioButton2);
         zuv.installClick();
-        setup.InstallIncomplete = zuv.InstallIncomplete;
-        setup.InstallFinished = zuv.InstallFinished();
-    };
-    setup.FormShow();
-    setup.Timer1Timer();
-    setup.FormClose();
-    return setup.ExitCode();
+        machine.setup->InstallIncomplete = zuv.InstallIncomplete;
+        machine.setup->InstallFinished = zuv.InstallFinished();
+    });
+    machine.setup->FormClose();
+    return machine.setup->ExitCode();
 }
 
 std::string LogOf(platform::FakePlatform& fake, const std::string& path = "C:\\q.log") { return fake.GetFile(path); }

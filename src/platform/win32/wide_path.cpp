@@ -20,19 +20,6 @@ std::wstring Plain(const std::wstring& path) {
     return path;
 }
 
-// GetFullPathNameW and friends: asked for the length first, then read whole.
-template <typename Call>
-std::wstring AskWhole(Call call) {
-    std::wstring buffer(MAX_PATH + 1, L'\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD n = call(static_cast<DWORD>(buffer.size()), &buffer[0]);
-        if (n == 0) return std::wstring();
-        if (n < buffer.size()) return buffer.substr(0, n);
-        buffer.assign(n + 1, L'\0');  // n counts the terminating zero when the buffer was short
-    }
-    return std::wstring();
-}
-
 }  // namespace
 
 std::wstring Widen(const std::string& text) {

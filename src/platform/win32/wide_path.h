@@ -19,6 +19,22 @@
 
 namespace zuv::platform {
 
+// The whole answer of a "W" call that fills a buffer and returns its length (GetFullPathNameW,
+// GetTempPathW, GetCurrentDirectoryW, GetShortPathNameW): `call(size, buffer)` is asked with
+// room for MAX_PATH first, then again with the size it said it needs. "" when the call fails
+// or its answer keeps growing (a folder changed between the asks).
+template <typename Call>
+std::wstring AskWhole(Call call) {
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD n = call(static_cast<DWORD>(buffer.size()), &buffer[0]);
+        if (n == 0) return std::wstring();
+        if (n < buffer.size()) return buffer.substr(0, n);
+        buffer.assign(n + 1, L'\0');  // n counts the terminating zero when the buffer was short
+    }
+    return std::wstring();
+}
+
 // The UTF-16 form of 8-bit text of the ANSI code page (every character, none cut).
 std::wstring Widen(const std::string& text);
 

@@ -64,19 +64,6 @@ HKEY RootKey(RegRoot root) {
     return HKEY_LOCAL_MACHINE;
 }
 
-// GetTempPathW and GetCurrentDirectoryW: asked for the length first, then read whole.
-template <typename Call>
-std::wstring AskWhole(Call call) {
-    std::wstring buffer(MAX_PATH + 1, L'\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD n = call(static_cast<DWORD>(buffer.size()), &buffer[0]);
-        if (n == 0) return std::wstring();
-        if (n < buffer.size()) return buffer.substr(0, n);
-        buffer.assign(n + 1, L'\0');
-    }
-    return std::wstring();
-}
-
 // A system message for an error code, without its line end.
 std::string SystemText(DWORD code) {
     wchar_t* text = nullptr;
