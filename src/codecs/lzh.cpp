@@ -302,19 +302,25 @@ private:
         return v;
     }
 
-    // Before each symbol: with eight bytes of the chunk ahead the buffer is topped up to 56
-    // bits or more without a test of its count. The whole word goes in below the bits held;
-    // only the whole bytes that fit are counted, and the bits below the count are the very
-    // bytes the next top-up puts there again (or zeros once the chunk's bytes are all counted).
+    // With eight bytes of the chunk ahead the buffer is topped up to 56 bits or more by one
+    // load: the whole word goes in below the bits held, and only the whole bytes that fit
+    // are counted. The bits below the count are thus the very bytes the next top-up puts
+    // there again (or zeros once the chunk's bytes are all counted).
+    bool WordAhead() const { return inEnd_ - in_ >= 8 && !zeroChunk_; }
+    void TakeWord() {
+        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the load is turned to big-endian");
+        uint64_t word;
+        std::memcpy(&word, in_, 8);
+        bits_ |= __builtin_bswap64(word) >> bitCount_;  // the count is below 64 while bytes are left
+        const int take = (63 - bitCount_) >> 3;
+        in_ += take;
+        bitCount_ += 8 * take;
+    }
+
+    // Before each symbol, without a test of the count where a word is ahead.
     inline void TopUpWithinChunk() {
-        if (inEnd_ - in_ >= 8 && !zeroChunk_) [[likely]] {
-            static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the load is turned to big-endian");
-            uint64_t word;
-            std::memcpy(&word, in_, 8);
-            bits_ |= __builtin_bswap64(word) >> bitCount_;  // the count is below 64 while bytes are left
-            const int take = (63 - bitCount_) >> 3;
-            in_ += take;
-            bitCount_ += 8 * take;
+        if (WordAhead()) [[likely]] {
+            TakeWord();
         } else if (bitCount_ < kFastBits) {
             Refill();
         }
@@ -323,18 +329,8 @@ private:
     // Takes bytes of the current chunk into the bit buffer while fewer than 56 bits are held;
     // never reads the next chunk (that waits until the buffer runs down to kTopUpAt bits).
     void Refill() {
-        // With eight bytes of the chunk ahead, the bytes the loop below would take come from
-        // one big-endian load: as many whole bytes as bring the count to 56 or more.
-        if (bitCount_ < 56 && inEnd_ - in_ >= 8 && !zeroChunk_) [[likely]] {
-            const int take = (63 - bitCount_) >> 3;
-            static_assert(56 + 7 < 64, "a load tops up to at most 63 bits");
-            uint64_t word;
-            std::memcpy(&word, in_, 8);
-            static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the load is turned to big-endian");
-            word = __builtin_bswap64(word);
-            bits_ |= (word >> (64 - 8 * take)) << (64 - bitCount_ - 8 * take);
-            bitCount_ += 8 * take;
-            in_ += take;
+        if (bitCount_ < 56 && WordAhead()) [[likely]] {
+            TakeWord();
             return;
         }
         while (bitCount_ < 56 && in_ < inEnd_) {
