@@ -60,12 +60,17 @@ constexpr int kBestPasses = 3;
 // Blocks: the size field counts up to 65535 symbols; a stretch is split in two down to
 // kMinBlock symbols where the parts code to fewer bits than the whole: in halves, or for the
 // best level at the one of kSplitTries - 1 evenly spaced points where the parts' counts carry
-// the least information. The best level's store holds the last block of the stretch before,
-// which may go on into the next one, and the stretch: up to kMaxStore symbols.
+// the least information, and for the way sent, at the one of those and of kExactTries - 1
+// others where they code to the fewest bits. The best level's store holds the last block of
+// the stretch before when it has up to kMaxCarried symbols (it may go on into the next
+// stretch), and the stretch: up to kMaxStore symbols.
 constexpr int kMaxBlock = 65535;
 constexpr int kMinBlock = 1024;
 constexpr int kSplitTries = 64;
-constexpr int kMaxStore = kMaxBlock + kChunk;
+constexpr int kExactTries = 8;
+static_assert(kSplitTries % kExactTries == 0, "the coded points are among the tried ones");
+constexpr int kMaxCarried = 32768;
+constexpr int kMaxStore = kMaxCarried + kChunk;
 
 // The distance class of a distance value: its count of significant bits (0 for 0).
 inline int DistanceClass(unsigned d) { return d == 0 ? 0 : 32 - __builtin_clz(d); }
@@ -329,7 +334,7 @@ private:
                 std::reverse(values_.begin() + long(carried), values_.end());
                 std::reverse(at.begin() + long(carried), at.end());
                 cuts.clear();
-                uint64_t bits = PlanStore(cuts);
+                uint64_t bits = PlanStore(cuts, false);
                 if (bits < bestBits) {
                     bestBits = bits;
                     bestSymbols = symbols_;
@@ -349,15 +354,24 @@ private:
             }
             symbols_.swap(bestSymbols);
             values_.swap(bestValues);
+            // The passes chose their blocks by the information of the parts alone; the way sent
+            // gets blocks chosen by their coded sizes too, where that is smaller.
+            cuts.clear();
+            if (PlanStore(cuts, true) < bestBits) bestCuts.swap(cuts);
             if (last) {
                 SendStore(bestCuts, true);
                 break;
             }
-            // The last block stays in the store: it may go on into the next stretch.
+            // The last block stays in the store when it is short: it may go on into the next
+            // stretch. A long one goes out, so that planning does not go over it again.
             int from = 0;
             for (int to : bestCuts) {
                 SendBlock(from, to);
                 from = to;
+            }
+            if (static_cast<int>(symbols_.size()) - from > kMaxCarried) {
+                SendBlock(from, static_cast<int>(symbols_.size()));
+                from = static_cast<int>(symbols_.size());
             }
             symbols_.erase(symbols_.begin(), symbols_.begin() + from);
             values_.erase(values_.begin(), values_.begin() + from);
@@ -427,13 +441,13 @@ private:
     // Chooses the blocks of the whole store: appends the inner bounds to `cuts` and returns the
     // bits the blocks code to. A store of more than kMaxBlock symbols (the best parse's
     // stretch) is always split.
-    uint64_t PlanStore(std::vector<int>& cuts) {
+    uint64_t PlanStore(std::vector<int>& cuts, bool exact = true) {
         const int n = static_cast<int>(symbols_.size());
         if (n == 0) return 0;
         if (!best_) return Plan(0, n, BlockBits(0, n), cuts);
         SymbolCounts all;
         Count(0, n, all);
-        return PlanBest(0, n, all, CountedBits(all, n), cuts);
+        return PlanBest(0, n, all, CountedBits(all, n), cuts, exact);
     }
 
     // Sends the stored symbols as blocks with inner bounds `cuts`, and empties the store. The
@@ -507,18 +521,18 @@ private:
     }
 
     // The best level's blocks for symbols [a, b), counted in `counts`, whose bits as one block
-    // are `whole`: splits at the best of kSplitTries - 1 points and always looks into both
-    // parts, since a split that does not pay may let one of them split where it does.
-    uint64_t PlanBest(int a, int b, const SymbolCounts& counts, uint64_t whole, std::vector<int>& cuts) {
+    // are `whole`: splits at the point BestSplit chooses and always looks into both parts,
+    // since a split that does not pay may let one of them split where it does.
+    uint64_t PlanBest(int a, int b, const SymbolCounts& counts, uint64_t whole, std::vector<int>& cuts, bool exact) {
         if (b - a < 2 * kMinBlock) return whole;
         SymbolCounts left;
         SymbolCounts right;
-        const int mid = BestSplit(a, b, counts, left);
+        const int mid = BestSplit(a, b, counts, left, exact);
         for (int k = 0; k < kNCounts; ++k) right.f[k] = counts.f[k] - left.f[k];
         std::vector<int> inner;
-        uint64_t bits = PlanBest(a, mid, left, CountedBits(left, mid - a), inner);
+        uint64_t bits = PlanBest(a, mid, left, CountedBits(left, mid - a), inner, exact);
         inner.push_back(mid);
-        bits += PlanBest(mid, b, right, CountedBits(right, b - mid), inner);
+        bits += PlanBest(mid, b, right, CountedBits(right, b - mid), inner, exact);
         if (bits >= whole) return whole;
         cuts.insert(cuts.end(), inner.begin(), inner.end());
         return bits;
@@ -526,9 +540,12 @@ private:
 
     // The split point for symbols [a, b), counted in `counts`: of kSplitTries - 1 evenly
     // spaced points, the one where the two parts carry the least information by their own
-    // counts (the entropy, which their codes come close to). Leaves the counts before it in
-    // `left`.
-    int BestSplit(int a, int b, const SymbolCounts& counts, SymbolCounts& left) const {
+    // counts (the entropy, which their codes come close to). With `exact`, the two points of
+    // least information and every (kSplitTries / kExactTries)-th point are coded, and the one
+    // of fewest bits is taken: on data that hardly compresses the codes' whole-bit lengths and
+    // headers decide, which the information does not see. Leaves the counts before the point
+    // in `left`.
+    int BestSplit(int a, int b, const SymbolCounts& counts, SymbolCounts& left, bool exact) {
         static const std::vector<float> xlog = [] {  // x log2 x
             std::vector<float> t(kMaxStore + 1);
             for (size_t x = 1; x < t.size(); ++x) t[x] = float(double(x) * std::log2(double(x)));
@@ -548,7 +565,10 @@ private:
         SymbolCounts rest;
         std::fill(part.f, part.f + kNCounts, 0u);
         int best = -1;
-        double bestInfo = 0;
+        uint64_t bestBits = UINT64_MAX;
+        int least[2] = {-1, -1};
+        double leastInfo[2] = {0, 0};
+        SymbolCounts leastLeft[2];
         int from = a;
         for (int j = 1; j < kSplitTries; ++j) {
             const int m = a + int(int64_t(b - a) * j / kSplitTries);
@@ -557,15 +577,45 @@ private:
             if (m - a < kMinBlock || b - m < kMinBlock) continue;
             for (int k = 0; k < kNCounts; ++k) rest.f[k] = counts.f[k] - part.f[k];
             const double bits = info(part.f) + info(rest.f);
-            if (best < 0 || bits < bestInfo) {
-                best = m;
-                bestInfo = bits;
-                left = part;
+            if (least[0] < 0 || bits < leastInfo[0]) {
+                least[1] = least[0];
+                leastInfo[1] = leastInfo[0];
+                leastLeft[1] = leastLeft[0];
+                least[0] = m;
+                leastInfo[0] = bits;
+                leastLeft[0] = part;
+            } else if (exact && (least[1] < 0 || bits < leastInfo[1])) {
+                least[1] = m;
+                leastInfo[1] = bits;
+                leastLeft[1] = part;
+            }
+            if (exact && j % (kSplitTries / kExactTries) == 0) {
+                const uint64_t coded = CountedBits(part, m - a) + CountedBits(rest, b - m);
+                if (coded < bestBits) {
+                    bestBits = coded;
+                    best = m;
+                    left = part;
+                }
             }
         }
-        if (best < 0) {
-            best = a + (b - a) / 2;
-            Count(a, best, left);
+        if (least[0] < 0) {
+            const int mid = a + (b - a) / 2;
+            Count(a, mid, left);
+            return mid;
+        }
+        if (!exact) {
+            left = leastLeft[0];
+            return least[0];
+        }
+        for (int k = 0; k < 2 && least[k] >= 0; ++k) {
+            if (least[k] == best) continue;
+            for (int x = 0; x < kNCounts; ++x) rest.f[x] = counts.f[x] - leastLeft[k].f[x];
+            const uint64_t coded = CountedBits(leastLeft[k], least[k] - a) + CountedBits(rest, b - least[k]);
+            if (coded < bestBits) {
+                bestBits = coded;
+                best = least[k];
+                left = leastLeft[k];
+            }
         }
         return best;
     }
