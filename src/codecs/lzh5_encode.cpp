@@ -263,7 +263,31 @@ private:
         for (int k = 2; k < kNP; ++k) p.distanceClass[k] += static_cast<uint32_t>(k - 1) * kBit;
     }
 
-    // Each stretch is parsed kBestPasses times. The first pass is priced by the codes of the
+    // Where one distance class has nearly all of a block's matches (counted in pFreq_), each
+    // of the few others costs every one of its matches a bit, as a code of one symbol costs
+    // none; prices that pass by one symbol's price cannot see. Prices the block for a way
+    // without them: the one class at its extra bits only, the others with their share of
+    // that bit added. Returns whether the block has such a class.
+    bool PriceRareClasses(Prices& p) const {
+        uint32_t total = 0;
+        uint32_t top = 0;
+        int most = 0;
+        for (int k = 0; k < kNP; ++k) {
+            total += pFreq_[k];
+            if (pFreq_[k] > top) {
+                top = pFreq_[k];
+                most = k;
+            }
+        }
+        if (top == total || uint64_t(top) * 8 < uint64_t(total) * 7) return false;
+        const uint32_t share = std::min<uint32_t>(16 * kBit, top * kBit / (total - top));
+        for (int k = 0; k < kNP; ++k) p.distanceClass[k] += share;
+        p.distanceClass[most] = static_cast<uint32_t>(most > 1 ? most - 1 : 0) * kBit;
+        return true;
+    }
+
+    // Each stretch is parsed kBestPasses times (and once more where a block's distances were
+    // nearly all of one class, priced for a way without the others). The first pass is priced by the codes of the
     // last block before (or a guess); the way each pass finds is split into blocks as it would
     // be sent, and the next pass prices each position by the codes of the block it fell in, so
     // that a block's own statistics steer the matches chosen inside it. The pass whose blocks
@@ -311,7 +335,8 @@ private:
             const bool last = pos_ >= end_;
             const size_t carried = symbols_.size();
             uint64_t bestBits = UINT64_MAX;
-            for (int pass = 0; pass < kBestPasses; ++pass) {
+            int passes = kBestPasses;
+            for (int pass = 0; pass < passes; ++pass) {
                 CheapestWay(n, bytes, first, matches, tables, starts, cost, step);
                 // The way found, front to back, into the store.
                 symbols_.resize(carried);
@@ -348,6 +373,7 @@ private:
                 for (size_t k = 0; k <= cuts.size(); ++k) {
                     const int to = k < cuts.size() ? cuts[k] : static_cast<int>(symbols_.size());
                     BlockPrices(from, to, tables[k]);
+                    if (pass == kBestPasses - 1 && PriceRareClasses(tables[k])) passes = kBestPasses + 1;
                     starts[k] = at[size_t(from)];
                     from = to;
                 }
