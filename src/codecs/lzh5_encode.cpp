@@ -1,9 +1,10 @@
 // The -lh5- compressor. Matches are found through hash chains over the last 8191 bytes. The
 // normal parse is lazy with one step of look-ahead; the best parse is an optimal one by price:
 // for each stretch of input it finds every match worth having and picks the cheapest way
-// through, priced by the codes the previous pass gave. Symbols gather in a store of up to
-// 65535 (the most a block's size field counts) and go out in blocks whose bounds are chosen by
-// the size they code to, so that a change in the data starts a block with codes of its own.
+// through, priced by the codes of the blocks the previous pass gave. Symbols gather in a store
+// and go out in blocks (of up to 65535 symbols, the most a block's size field counts) whose
+// bounds are chosen by the size they code to, so that a change in the data starts a block with
+// codes of its own.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -52,16 +53,24 @@ constexpr int kTooFar = 4096;
 // The best parse: deeper chains, a match of kNiceMatch or more taken as found, stretches of
 // kChunk positions, each parsed kBestPasses times with the prices of the pass before.
 constexpr int kBestChain = 1024;
-constexpr int kNiceMatch = 192;
+constexpr int kNiceMatch = kMaxMatch;
 constexpr int kChunk = 1 << 16;
 constexpr int kBestPasses = 3;
 
 // Blocks: the size field counts up to 65535 symbols; a stretch is split in two down to
-// kMinBlock symbols where the parts code to fewer bits than the whole: in halves, or at the
-// best of kSplitTries - 1 evenly spaced points for the best level.
+// kMinBlock symbols where the parts code to fewer bits than the whole: in halves, or for the
+// best level at the one of kSplitTries - 1 evenly spaced points where the parts' counts carry
+// the least information, and for the way sent, at the one of those and of kExactTries - 1
+// others where they code to the fewest bits. The best level's store holds the last block of
+// the stretch before when it has up to kMaxCarried symbols (it may go on into the next
+// stretch), and the stretch: up to kMaxStore symbols.
 constexpr int kMaxBlock = 65535;
 constexpr int kMinBlock = 1024;
-constexpr int kSplitTries = 16;
+constexpr int kSplitTries = 64;
+constexpr int kExactTries = 8;
+static_assert(kSplitTries % kExactTries == 0, "the coded points are among the tried ones");
+constexpr int kMaxCarried = 32768;
+constexpr int kMaxStore = kMaxCarried + kChunk;
 
 // The distance class of a distance value: its count of significant bits (0 for 0).
 inline int DistanceClass(unsigned d) { return d == 0 ? 0 : 32 - __builtin_clz(d); }
@@ -230,43 +239,73 @@ private:
         for (int k = 0; k < kNP; ++k) p.distanceClass[k] = (4 + (k > 1 ? k - 1 : 0)) * kBit;
     }
 
-    // Prices from symbol counts: the lengths of the Huffman codes the counts give, which is
-    // what a block will pay; a symbol not seen is priced a bit above the longest code.
-    void PricesFrom(const std::vector<uint32_t>& cFreq, const std::vector<uint32_t>& pFreq, Prices& p) {
-        auto fill = [this](const std::vector<uint32_t>& freq, int n, uint32_t* out) {
-            uint16_t f[kNC];
-            uint8_t len[kNC];
-            uint16_t code[kNC];
-            uint32_t total = 0;
-            for (int i = 0; i < n; ++i) total += freq[size_t(i)];
-            // Scaled into the builder's 16-bit counts, keeping every symbol seen.
-            for (int i = 0; i < n; ++i)
-                f[i] = static_cast<uint16_t>(freq[size_t(i)] == 0 ? 0 : std::max<uint64_t>(1, uint64_t(freq[size_t(i)]) * 65535 / std::max(total, 1u)));
-            int root = huff_.MakeTree(n, f, len, code);
-            int longest = 1;
-            for (int i = 0; i < n; ++i) longest = std::max<int>(longest, len[i]);
-            for (int i = 0; i < n; ++i) {
-                // A code of one symbol costs nothing per symbol, but a second symbol would give
-                // every one of them a bit: that is what the others are priced at.
-                int bits = root < n ? (i == root ? 0 : 16) : (len[i] ? len[i] : std::min(16, longest + 1));
-                out[i] = static_cast<uint32_t>(bits) * kBit;
-            }
-        };
-        fill(cFreq, kNC, p.symbol);
-        fill(pFreq, kNP, p.distanceClass);
+    // Prices from a code's counts: the lengths of the Huffman code they give, which is what a
+    // block pays; a symbol not seen is priced a bit above the longest code.
+    void CodePrices(int n, const uint16_t* freq, uint32_t* out) {
+        uint8_t len[kNC];
+        uint16_t code[kNC];
+        int root = huff_.MakeTree(n, freq, len, code);
+        int longest = 1;
+        for (int i = 0; i < n; ++i) longest = std::max<int>(longest, len[i]);
+        for (int i = 0; i < n; ++i) {
+            // A code of one symbol costs nothing per symbol, but a second symbol would give
+            // every one of them a bit: that is what the others are priced at.
+            int bits = root < n ? (i == root ? 0 : 16) : (len[i] ? len[i] : std::min(16, longest + 1));
+            out[i] = static_cast<uint32_t>(bits) * kBit;
+        }
+    }
+
+    // The prices of the codes that stored symbols [a, b) get as one block.
+    void BlockPrices(int a, int b, Prices& p) {
+        CountBlock(a, b);
+        CodePrices(kNC, cFreq_, p.symbol);
+        CodePrices(kNP, pFreq_, p.distanceClass);
         for (int k = 2; k < kNP; ++k) p.distanceClass[k] += static_cast<uint32_t>(k - 1) * kBit;
     }
 
+    // Where one distance class has nearly all of a block's matches (counted in pFreq_), each
+    // of the few others costs every one of its matches a bit, as a code of one symbol costs
+    // none; prices that pass by one symbol's price cannot see. Prices the block for a way
+    // without them: the one class at its extra bits only, the others with their share of
+    // that bit added. Returns whether the block has such a class.
+    bool PriceRareClasses(Prices& p) const {
+        uint32_t total = 0;
+        uint32_t top = 0;
+        int most = 0;
+        for (int k = 0; k < kNP; ++k) {
+            total += pFreq_[k];
+            if (pFreq_[k] > top) {
+                top = pFreq_[k];
+                most = k;
+            }
+        }
+        if (top == total || uint64_t(top) * 8 < uint64_t(total) * 7) return false;
+        const uint32_t share = std::min<uint32_t>(16 * kBit, top * kBit / (total - top));
+        for (int k = 0; k < kNP; ++k) p.distanceClass[k] += share;
+        p.distanceClass[most] = static_cast<uint32_t>(most > 1 ? most - 1 : 0) * kBit;
+        return true;
+    }
+
+    // Each stretch is parsed kBestPasses times (and once more where a block's distances were
+    // nearly all of one class, priced for a way without the others). The first pass is priced by the codes of the
+    // last block before (or a guess); the way each pass finds is split into blocks as it would
+    // be sent, and the next pass prices each position by the codes of the block it fell in, so
+    // that a block's own statistics steer the matches chosen inside it. The pass whose blocks
+    // code to the fewest bits is sent.
     void ParseBest() {
-        Prices prices;
-        GuessPrices(prices);
+        std::vector<Prices> tables(1);
+        GuessPrices(tables[0]);
+        std::vector<int> starts{0};  // the first position each table prices
         std::vector<uint8_t> bytes(kChunk);
         std::vector<uint32_t> first(kChunk + 1);  // where each position's matches start
         std::vector<Match> matches;
         std::vector<uint32_t> cost(kChunk + 1);
         std::vector<Match> step(kChunk + 1);  // the last step on the cheapest way to each position
-        std::vector<uint32_t> cFreq(kNC);
-        std::vector<uint32_t> pFreq(kNP);
+        std::vector<int> at;                  // the position of each stored symbol
+        std::vector<int> cuts;
+        std::vector<uint16_t> bestSymbols;
+        std::vector<uint16_t> bestValues;
+        std::vector<int> bestCuts;
         Match found[kMaxMatch];
         for (;;) {
             // Gather the stretch's bytes and matches. A match of kNiceMatch or more is taken
@@ -292,47 +331,96 @@ private:
             }
             first[size_t(n)] = static_cast<uint32_t>(matches.size());
             if (n == 0) break;
-            for (int pass = 0; pass < kBestPasses; ++pass) {
-                CheapestWay(n, bytes, first, matches, prices, cost, step);
-                // Count the symbols of the way found, for the next pass's prices.
-                std::fill(cFreq.begin(), cFreq.end(), 0u);
-                std::fill(pFreq.begin(), pFreq.end(), 0u);
+            Fill();
+            const bool last = pos_ >= end_;
+            const size_t carried = symbols_.size();
+            uint64_t bestBits = UINT64_MAX;
+            int passes = kBestPasses;
+            for (int pass = 0; pass < passes; ++pass) {
+                CheapestWay(n, bytes, first, matches, tables, starts, cost, step);
+                // The way found, front to back, into the store.
+                symbols_.resize(carried);
+                values_.resize(carried);
+                at.assign(carried, 0);
                 for (int i = n; i > 0;) {
                     const Match& m = step[size_t(i)];
                     if (m.length == 0) {
-                        cFreq[bytes[size_t(i - 1)]]++;
+                        symbols_.push_back(bytes[size_t(i - 1)]);
+                        values_.push_back(0);
                         --i;
                     } else {
-                        cFreq[m.length + 253u]++;
-                        pFreq[size_t(DistanceClass(m.distance - 1u))]++;
+                        symbols_.push_back(static_cast<uint16_t>(m.length + 253));
+                        values_.push_back(static_cast<uint16_t>(m.distance - 1));
                         i -= m.length;
                     }
+                    at.push_back(i);
                 }
-                PricesFrom(cFreq, pFreq, prices);
+                std::reverse(symbols_.begin() + long(carried), symbols_.end());
+                std::reverse(values_.begin() + long(carried), values_.end());
+                std::reverse(at.begin() + long(carried), at.end());
+                cuts.clear();
+                uint64_t bits = PlanStore(cuts, false);
+                if (bits < bestBits) {
+                    bestBits = bits;
+                    bestSymbols = symbols_;
+                    bestValues = values_;
+                    bestCuts = cuts;
+                }
+                // The next pass's prices, block by block.
+                tables.resize(cuts.size() + 1);
+                starts.resize(cuts.size() + 1);
+                int from = 0;
+                for (size_t k = 0; k <= cuts.size(); ++k) {
+                    const int to = k < cuts.size() ? cuts[k] : static_cast<int>(symbols_.size());
+                    BlockPrices(from, to, tables[k]);
+                    if (pass == kBestPasses - 1 && PriceRareClasses(tables[k])) passes = kBestPasses + 1;
+                    starts[k] = at[size_t(from)];
+                    from = to;
+                }
             }
-            // Send the way found, front to back.
-            std::vector<Match> way;
-            for (int i = n; i > 0;) {
-                const Match& m = step[size_t(i)];
-                way.push_back(m.length == 0 ? Match{0, bytes[size_t(i - 1)]} : m);
-                i -= m.length == 0 ? 1 : m.length;
+            symbols_.swap(bestSymbols);
+            values_.swap(bestValues);
+            // The passes chose their blocks by the information of the parts alone; the way sent
+            // gets blocks chosen by their coded sizes too, where that is smaller.
+            cuts.clear();
+            if (PlanStore(cuts, true) < bestBits) bestCuts.swap(cuts);
+            if (last) {
+                SendStore(bestCuts, true);
+                break;
             }
-            for (auto it = way.rbegin(); it != way.rend(); ++it) {
-                if (it->length == 0) AddLiteral(static_cast<uint8_t>(it->distance));
-                else AddMatch(it->length, it->distance);
+            // The last block stays in the store when it is short: it may go on into the next
+            // stretch. A long one goes out, so that planning does not go over it again.
+            int from = 0;
+            for (int to : bestCuts) {
+                SendBlock(from, to);
+                from = to;
             }
+            if (static_cast<int>(symbols_.size()) - from > kMaxCarried) {
+                SendBlock(from, static_cast<int>(symbols_.size()));
+                from = static_cast<int>(symbols_.size());
+            }
+            symbols_.erase(symbols_.begin(), symbols_.begin() + from);
+            values_.erase(values_.begin(), values_.begin() + from);
+            // The next stretch starts from the codes of the last block.
+            tables.front() = tables.back();
+            tables.resize(1);
+            starts.assign(1, 0);
         }
     }
 
     // The cheapest way through the stretch's n positions: cost[i] bits to reach position i,
-    // step[i] the literal (length 0) or match that ends there. Matches are clipped to the
-    // stretch; for each length the nearest match that long is used.
+    // step[i] the literal (length 0) or match that ends there. A step is priced by the table
+    // whose stretch of positions it starts in (tables[r] from starts[r] on). Matches are
+    // clipped to the stretch; for each length the nearest match that long is used.
     static void CheapestWay(int n, const std::vector<uint8_t>& bytes, const std::vector<uint32_t>& first,
-                            const std::vector<Match>& matches, const Prices& prices, std::vector<uint32_t>& cost,
-                            std::vector<Match>& step) {
+                            const std::vector<Match>& matches, const std::vector<Prices>& tables,
+                            const std::vector<int>& starts, std::vector<uint32_t>& cost, std::vector<Match>& step) {
         std::fill(cost.begin(), cost.begin() + n + 1, UINT32_MAX);
         cost[0] = 0;
+        size_t r = 0;
         for (int i = 0; i < n; ++i) {
+            while (r + 1 < starts.size() && starts[r + 1] <= i) ++r;
+            const Prices& prices = tables[r];
             const uint32_t here = cost[size_t(i)];
             uint32_t lit = here + prices.symbol[bytes[size_t(i)]];
             if (lit < cost[size_t(i + 1)]) {
@@ -369,17 +457,34 @@ private:
         if (symbols_.size() == kMaxBlock) FlushStore();
     }
 
-    // Sends the stored symbols as blocks. The last flush sees to it that the stream's last code
-    // does not end on a byte boundary: jlha reads a stream only up to its last byte and drops a
-    // symbol that ends there, while 7-Zip and bsdtar refuse a stream with a byte after the last
-    // code. When it would, the last block's distance lengths are sent with one zero length more
+    // Sends the stored symbols as blocks, chosen by Plan.
+    void FlushStore(bool last = false) {
+        std::vector<int> cuts;
+        PlanStore(cuts);
+        SendStore(cuts, last);
+    }
+
+    // Chooses the blocks of the whole store: appends the inner bounds to `cuts` and returns the
+    // bits the blocks code to. A store of more than kMaxBlock symbols (the best parse's
+    // stretch) is always split.
+    uint64_t PlanStore(std::vector<int>& cuts, bool exact = true) {
+        const int n = static_cast<int>(symbols_.size());
+        if (n == 0) return 0;
+        if (!best_) return Plan(0, n, BlockBits(0, n), cuts);
+        SymbolCounts all;
+        Count(0, n, all);
+        return PlanBest(0, n, all, CountedBits(all, n), cuts, exact);
+    }
+
+    // Sends the stored symbols as blocks with inner bounds `cuts`, and empties the store. The
+    // last flush sees to it that the stream's last code does not end on a byte boundary: jlha
+    // reads a stream only up to its last byte and drops a symbol that ends there, while 7-Zip
+    // and bsdtar refuse a stream with a byte after the last code. When it would, the last block's distance lengths are sent with one zero length more
     // (three bits; readers take trailing zero lengths as the count says), or where that code has
     // no room for it, the last block gives its last few symbols to a block of their own.
-    void FlushStore(bool last = false) {
+    void SendStore(const std::vector<int>& cuts, bool last) {
         const int n = static_cast<int>(symbols_.size());
         if (n == 0) return;
-        std::vector<int> cuts;
-        Plan(0, n, BlockBits(0, n), cuts);
         int from = 0;
         for (int to : cuts) {
             SendBlock(from, to);
@@ -405,24 +510,14 @@ private:
     }
 
     // Chooses the blocks for symbols [a, b), whose bits as one block are `whole`: appends the
-    // inner bounds to `cuts` and returns the bits they code to. The normal level splits in
-    // halves and looks into them further only when splitting pays already; the best one tries
-    // more points and always looks further.
+    // inner bounds to `cuts` and returns the bits they code to. Splits in halves and looks into
+    // them further only when splitting pays already.
     uint64_t Plan(int a, int b, uint64_t whole, std::vector<int>& cuts) {
         if (b - a < 2 * kMinBlock) return whole;
         int mid = a + (b - a) / 2;
         uint64_t left = BlockBits(a, mid);
         uint64_t right = BlockBits(mid, b);
-        if (best_) {
-            for (int j = 1; j < kSplitTries; ++j) {
-                int m = a + int(int64_t(b - a) * j / kSplitTries);
-                if (m == mid || m - a < kMinBlock || b - m < kMinBlock) continue;
-                uint64_t l = BlockBits(a, m);
-                uint64_t r = BlockBits(m, b);
-                if (l + r < left + right) { left = l; right = r; mid = m; }
-            }
-        }
-        if (!best_ && left + right >= whole) return whole;
+        if (left + right >= whole) return whole;
         std::vector<int> inner;
         left = Plan(a, mid, left, inner);
         inner.push_back(mid);
@@ -430,6 +525,125 @@ private:
         if (left + right >= whole) return whole;
         cuts.insert(cuts.end(), inner.begin(), inner.end());
         return left + right;
+    }
+
+    // The symbol counts of a part of the store: literals and lengths, then distance classes.
+    static constexpr int kNCounts = kNC + kNP;
+    struct SymbolCounts {
+        uint32_t f[kNCounts];
+    };
+
+    void Count(int a, int b, SymbolCounts& counts) const {
+        std::fill(counts.f, counts.f + kNCounts, 0u);
+        Add(a, b, counts);
+    }
+
+    void Add(int a, int b, SymbolCounts& counts) const {
+        for (int i = a; i < b; ++i) {
+            unsigned c = symbols_[size_t(i)];
+            counts.f[c]++;
+            if (c >= 256) counts.f[kNC + DistanceClass(values_[size_t(i)])]++;
+        }
+    }
+
+    // The best level's blocks for symbols [a, b), counted in `counts`, whose bits as one block
+    // are `whole`: splits at the point BestSplit chooses and always looks into both parts,
+    // since a split that does not pay may let one of them split where it does.
+    uint64_t PlanBest(int a, int b, const SymbolCounts& counts, uint64_t whole, std::vector<int>& cuts, bool exact) {
+        if (b - a < 2 * kMinBlock) return whole;
+        SymbolCounts left;
+        SymbolCounts right;
+        const int mid = BestSplit(a, b, counts, left, exact);
+        for (int k = 0; k < kNCounts; ++k) right.f[k] = counts.f[k] - left.f[k];
+        std::vector<int> inner;
+        uint64_t bits = PlanBest(a, mid, left, CountedBits(left, mid - a), inner, exact);
+        inner.push_back(mid);
+        bits += PlanBest(mid, b, right, CountedBits(right, b - mid), inner, exact);
+        if (bits >= whole) return whole;
+        cuts.insert(cuts.end(), inner.begin(), inner.end());
+        return bits;
+    }
+
+    // The split point for symbols [a, b), counted in `counts`: of kSplitTries - 1 evenly
+    // spaced points, the one where the two parts carry the least information by their own
+    // counts (the entropy, which their codes come close to). With `exact`, the two points of
+    // least information and every (kSplitTries / kExactTries)-th point are coded, and the one
+    // of fewest bits is taken: on data that hardly compresses the codes' whole-bit lengths and
+    // headers decide, which the information does not see. Leaves the counts before the point
+    // in `left`.
+    int BestSplit(int a, int b, const SymbolCounts& counts, SymbolCounts& left, bool exact) {
+        static const std::vector<float> xlog = [] {  // x log2 x
+            std::vector<float> t(kMaxStore + 1);
+            for (size_t x = 1; x < t.size(); ++x) t[x] = float(double(x) * std::log2(double(x)));
+            return t;
+        }();
+        // The information in n symbols counted f: n log n - sum f log f, for each alphabet.
+        auto info = [&](const uint32_t* f) {
+            double sum = 0;
+            uint32_t n[2] = {0, 0};
+            for (int k = 0; k < kNCounts; ++k) {
+                sum -= double(xlog[f[k]]);
+                n[k >= kNC] += f[k];
+            }
+            return sum + double(xlog[n[0]]) + double(xlog[n[1]]);
+        };
+        SymbolCounts part;
+        SymbolCounts rest;
+        std::fill(part.f, part.f + kNCounts, 0u);
+        int best = -1;
+        uint64_t bestBits = UINT64_MAX;
+        int least[2] = {-1, -1};
+        double leastInfo[2] = {0, 0};
+        SymbolCounts leastLeft[2];
+        int from = a;
+        for (int j = 1; j < kSplitTries; ++j) {
+            const int m = a + int(int64_t(b - a) * j / kSplitTries);
+            Add(from, m, part);
+            from = m;
+            if (m - a < kMinBlock || b - m < kMinBlock) continue;
+            for (int k = 0; k < kNCounts; ++k) rest.f[k] = counts.f[k] - part.f[k];
+            const double bits = info(part.f) + info(rest.f);
+            if (least[0] < 0 || bits < leastInfo[0]) {
+                least[1] = least[0];
+                leastInfo[1] = leastInfo[0];
+                leastLeft[1] = leastLeft[0];
+                least[0] = m;
+                leastInfo[0] = bits;
+                leastLeft[0] = part;
+            } else if (exact && (least[1] < 0 || bits < leastInfo[1])) {
+                least[1] = m;
+                leastInfo[1] = bits;
+                leastLeft[1] = part;
+            }
+            if (exact && j % (kSplitTries / kExactTries) == 0) {
+                const uint64_t coded = CountedBits(part, m - a) + CountedBits(rest, b - m);
+                if (coded < bestBits) {
+                    bestBits = coded;
+                    best = m;
+                    left = part;
+                }
+            }
+        }
+        if (least[0] < 0) {
+            const int mid = a + (b - a) / 2;
+            Count(a, mid, left);
+            return mid;
+        }
+        if (!exact) {
+            left = leastLeft[0];
+            return least[0];
+        }
+        for (int k = 0; k < 2 && least[k] >= 0; ++k) {
+            if (least[k] == best) continue;
+            for (int x = 0; x < kNCounts; ++x) rest.f[x] = counts.f[x] - leastLeft[k].f[x];
+            const uint64_t coded = CountedBits(leastLeft[k], least[k] - a) + CountedBits(rest, b - least[k]);
+            if (coded < bestBits) {
+                bestBits = coded;
+                best = least[k];
+                left = leastLeft[k];
+            }
+        }
+        return best;
     }
 
     void CountBlock(int a, int b) {
@@ -442,9 +656,25 @@ private:
         }
     }
 
-    // The bits that symbols [a, b) take as one block, its header included.
+    // The bits that symbols [a, b) take as one block, its header included; more than kMaxBlock
+    // symbols are no block, priced at kTooLong.
+    static constexpr uint64_t kTooLong = uint64_t(1) << 48;
     uint64_t BlockBits(int a, int b) {
+        if (b - a > kMaxBlock) return kTooLong;
         CountBlock(a, b);
+        return HeaderAndBodyBits();
+    }
+
+    // The same for `n` symbols counted in `counts`.
+    uint64_t CountedBits(const SymbolCounts& counts, int n) {
+        if (n > kMaxBlock) return kTooLong;
+        for (int c = 0; c < kNC; ++c) cFreq_[c] = static_cast<uint16_t>(counts.f[c]);
+        for (int k = 0; k < kNP; ++k) pFreq_[k] = static_cast<uint16_t>(counts.f[kNC + k]);
+        return HeaderAndBodyBits();
+    }
+
+    // The bits of a block of the symbols counted in cFreq_/pFreq_.
+    uint64_t HeaderAndBodyBits() {
         counting_ = true;
         counted_ = 0;
         SendHeader();
