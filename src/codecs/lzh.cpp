@@ -205,6 +205,11 @@ public:
         pos_ = emitted_ = pos;
         uint8_t* const limit = text_ + kN + kSpan;
         int64_t left = expandedSize;
+        // The bit reader's state lives in registers while the loop runs; the bytes the loop
+        // writes to the text could otherwise be any member, which would then be read back from
+        // memory after every literal. Anything that is not the common case goes through the
+        // members.
+        Hot hot{bits_, bitCount_, in_};
         while (left > 0) {
             if (pos >= limit) {
                 pos_ = pos;
@@ -213,12 +218,12 @@ public:
                 pos = emitted_ = text_ + kN;
             }
             pos_ = pos;
-            int c = DecodeAdaptiveSymbol();
+            int c = FastSymbol(hot);
             if (c < 256) {
                 *pos++ = static_cast<uint8_t>(c);
                 --left;
             } else {
-                const uint32_t back = DecodeLZHPosition() + 1;
+                const uint32_t back = FastPosition(hot) + 1;
                 const int length = c - 253;
                 const uint8_t* from = pos - back;
                 // A match starts before `limit`, is at most kF long, and 8-byte steps write
@@ -237,11 +242,67 @@ public:
                 left -= length;
             }
         }
+        Store(hot);
         pos_ = pos;
         Emit();
     }
 
 private:
+    struct Hot {
+        uint64_t bits;
+        int count;
+        const uint8_t* in;
+    };
+    void Store(const Hot& h) {
+        bits_ = h.bits;
+        bitCount_ = h.count;
+        in_ = h.in;
+    }
+    void Load(Hot& h) const {
+        h.bits = bits_;
+        h.count = bitCount_;
+        h.in = in_;
+    }
+    bool WordAhead(const Hot& h) const { return inEnd_ - h.in >= 8 && !zeroChunk_; }
+    static void TakeWord(Hot& h) {
+        uint64_t word;
+        std::memcpy(&word, h.in, 8);
+        h.bits |= __builtin_bswap64(word) >> h.count;
+        const int take = (63 - h.count) >> 3;
+        h.in += take;
+        h.count += 8 * take;
+    }
+
+    // DecodeAdaptiveSymbol on the registers' state.
+    inline int FastSymbol(Hot& h) {
+        if (WordAhead(h)) [[likely]] {
+            TakeWord(h);
+            if (h.count >= kFastBits) [[likely]] return Walk(h.bits, h.count);
+        }
+        Store(h);
+        const int s = DecodeAdaptiveSymbol();
+        Load(h);
+        return s;
+    }
+
+    // DecodeLZHPosition on the registers' state.
+    inline uint32_t FastPosition(Hot& h) {
+        if (h.count < kWholePosition && WordAhead(h)) TakeWord(h);
+        if (h.count >= kWholePosition) [[likely]] {
+            const PositionTables& t = positions_;
+            const unsigned prefix = static_cast<unsigned>(h.bits >> 56);
+            const int n = t.dLen[prefix] + 6;
+            const auto low = static_cast<unsigned>(h.bits >> (64 - n)) & 0x3F;
+            h.bits <<= n;
+            h.count -= n;
+            return (static_cast<unsigned>(t.dCode[prefix]) << 6) | low;
+        }
+        Store(h);
+        const uint32_t p = DecodeLZHPosition();
+        Load(h);
+        return p;
+    }
+
     void Emit() {
         if (pos_ > emitted_) io_.CodecWriteBlock(emitted_, static_cast<uint32_t>(pos_ - emitted_));
         emitted_ = pos_;
@@ -353,37 +414,41 @@ private:
     static_assert(kFastBits <= 56 - 7, "a refill within a chunk must reach the fast walk's bits");
     static_assert(DecoderTree::kTopBits <= kMaxDepth, "the table takes no more bits than a whole walk");
 
+    // The fast way down from the tree's table (the buffer holds kFastBits or more).
+    inline int Walk(uint64_t& bitsHeld, int& count) {
+        uint64_t bits = bitsHeld;
+        unsigned n = kR;
+        int depth = 0;
+        // The way down, root first: at most kMaxDepth levels below the root, and the
+        // table's chain is copied whole.
+        uint16_t path[kMaxDepth + 1 + DecoderTree::kTopBits];
+        if (tree_.TopReady()) {
+            const unsigned e = tree_.Top(static_cast<unsigned>(bits >> (64 - DecoderTree::kTopBits)));
+            n = DecoderTree::TopNode(e);
+            depth = tree_.TopPath(e, path);
+            bits <<= depth;
+        }
+        int k = depth;
+        path[k++] = static_cast<uint16_t>(n);
+        unsigned c = tree_.son[n];
+        while (c < static_cast<unsigned>(kT)) {
+            const unsigned next = c + static_cast<unsigned>(bits >> 63);
+            path[k++] = static_cast<uint16_t>(next);
+            c = tree_.son[next];
+            bits <<= 1;
+        }
+        bitsHeld = bits;
+        count -= k - 1;
+        const int s = static_cast<int>(c) - kT;
+        tree_.UpdateAlong(s, path, k);
+        return s;
+    }
+
     inline int DecodeAdaptiveSymbol() {
         TopUpWithinChunk();
         unsigned c;
-        if (bitCount_ >= kFastBits) {
-            uint64_t bits = bits_;
-            unsigned n = kR;
-            int depth = 0;
-            // The way down, root first: at most kMaxDepth levels below the root, and the
-            // table's chain is copied whole.
-            uint16_t path[kMaxDepth + 1 + DecoderTree::kTopBits];
-            if (tree_.TopReady()) {
-                const unsigned e = tree_.Top(static_cast<unsigned>(bits >> (64 - DecoderTree::kTopBits)));
-                n = DecoderTree::TopNode(e);
-                depth = tree_.TopPath(e, path);
-                bits <<= depth;
-            }
-            int k = depth;
-            path[k++] = static_cast<uint16_t>(n);
-            c = tree_.son[n];
-            while (c < static_cast<unsigned>(kT)) {
-                const unsigned next = c + static_cast<unsigned>(bits >> 63);
-                path[k++] = static_cast<uint16_t>(next);
-                c = tree_.son[next];
-                bits <<= 1;
-            }
-            bits_ = bits;
-            bitCount_ -= k - 1;
-            int s = static_cast<int>(c) - kT;
-            tree_.UpdateAlong(s, path, k);
-            return s;
-        } else {
+        if (bitCount_ >= kFastBits) return Walk(bits_, bitCount_);
+        {
             c = tree_.son[kR];
             uint64_t bits = bits_;  // in registers for the walk
             int count = bitCount_;
