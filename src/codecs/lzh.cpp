@@ -263,11 +263,16 @@ private:
         h.count = bitCount_;
         h.in = in_;
     }
+    // With eight bytes of the chunk ahead the buffer is topped up to 56 bits or more by one
+    // load: the whole word goes in below the bits held, and only the whole bytes that fit
+    // are counted. The bits below the count are thus the very bytes the next top-up puts
+    // there again (or zeros once the chunk's bytes are all counted).
     bool WordAhead(const Hot& h) const { return inEnd_ - h.in >= 8 && !zeroChunk_; }
     static void TakeWord(Hot& h) {
+        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the load is turned to big-endian");
         uint64_t word;
         std::memcpy(&word, h.in, 8);
-        h.bits |= __builtin_bswap64(word) >> h.count;
+        h.bits |= __builtin_bswap64(word) >> h.count;  // the count is below 64 while bytes are left
         const int take = (63 - h.count) >> 3;
         h.in += take;
         h.count += 8 * take;
@@ -363,19 +368,13 @@ private:
         return v;
     }
 
-    // With eight bytes of the chunk ahead the buffer is topped up to 56 bits or more by one
-    // load: the whole word goes in below the bits held, and only the whole bytes that fit
-    // are counted. The bits below the count are thus the very bytes the next top-up puts
-    // there again (or zeros once the chunk's bytes are all counted).
+    // The same word load on the members, for the rarer ways.
     bool WordAhead() const { return inEnd_ - in_ >= 8 && !zeroChunk_; }
     void TakeWord() {
-        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the load is turned to big-endian");
-        uint64_t word;
-        std::memcpy(&word, in_, 8);
-        bits_ |= __builtin_bswap64(word) >> bitCount_;  // the count is below 64 while bytes are left
-        const int take = (63 - bitCount_) >> 3;
-        in_ += take;
-        bitCount_ += 8 * take;
+        Hot h;
+        Load(h);
+        TakeWord(h);
+        Store(h);
     }
 
     // Before each symbol, without a test of the count where a word is ahead.
